@@ -88,6 +88,20 @@ void FavouritesStore::ClearAll()
         cleared_();
 }
 
+void FavouritesStore::adoptLoaded(FavouritesStore& loaded)
+{
+    ClearAll();
+    names_ = std::move(loaded.names_);
+    urls_ = std::move(loaded.urls_);
+    loaded.names_.clear();
+    loaded.urls_.clear();
+    RxBuffer = loaded.RxBuffer;
+    TxBuffer = loaded.TxBuffer;
+    DataSize = loaded.DataSize;
+    OverflowFlag = loaded.OverflowFlag;
+    BadHeaderFlag = loaded.BadHeaderFlag;
+}
+
 void FavouritesStore::ParseSection()
 {
     BadHeaderFlag = 0;

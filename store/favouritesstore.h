@@ -62,6 +62,11 @@ public:
     void ClearAll();
     void setClearedHandler(std::function<void()> handler) { cleared_ = std::move(handler); }
 
+    // Takes over the entries, buffers and size of a store that a load filled,
+    // as if the load had run here. Loads run on a scratch store first so a
+    // failed one leaves this store as it was.
+    void adoptLoaded(FavouritesStore& loaded);
+
     // Appends the entries of the first DataSize bytes of RxBuffer.
     void ParseSection();
     // Writes the image of the store into TxBuffer and its size into DataSize.

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QIODevice;
+
+namespace linkwell {
+
+class FavouritesStore;
+class Notices;
+
+// What the file commands need from the window.
+class SectionFilesView {
+public:
+    virtual ~SectionFilesView() = default;
+    virtual void FillListBox() = 0;
+    virtual void ShowSelected() = 0;
+    virtual void setCaption(const QString& caption) = 0;
+};
+
+// Turns a filter of "description|pattern|..." pairs into Qt's
+// "description (pattern);;..." form.
+QString qtFileFilter(const QString& pipeFilter);
+
+// "Save to file..." and "Open file...": the store's image as a file of exactly
+// its bytes, and such a file back into the store.
+class SectionFiles {
+public:
+    SectionFiles(FavouritesStore& store, Notices& notices, SectionFilesView& view,
+                 QString initialFolder);
+
+    void save();
+    void open();
+
+    // The one write of a save; tests put a failing device here to see a save
+    // break off half-way.
+    using Writer = std::function<qint64(QIODevice& file, const char* data, qint64 size)>;
+    void setWriter(Writer writer) { writer_ = std::move(writer); }
+
+private:
+    bool writeImage(const QString& path);
+
+    FavouritesStore& store_;
+    Notices& notices_;
+    SectionFilesView& view_;
+    QString initialFolder_;
+    Writer writer_;
+};
+
+} // namespace linkwell
