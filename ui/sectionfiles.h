@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QString>
-#include <functional>
+#include "store/imagefile.h"
 
-class QIODevice;
+#include <QString>
 
 namespace linkwell {
 
@@ -33,19 +32,14 @@ public:
     void save();
     void open();
 
-    // The one write of a save; tests put a failing device here to see a save
-    // break off half-way.
-    using Writer = std::function<qint64(QIODevice& file, const char* data, qint64 size)>;
-    void setWriter(Writer writer) { writer_ = std::move(writer); }
+    void setWriter(ImageWriter writer) { writer_ = std::move(writer); }
 
 private:
-    bool writeImage(const QString& path);
-
     FavouritesStore& store_;
     Notices& notices_;
     SectionFilesView& view_;
     QString initialFolder_;
-    Writer writer_;
+    ImageWriter writer_;
 };
 
 } // namespace linkwell
