@@ -46,6 +46,20 @@ public:
     // Appends "* " and message as the last line of the history.
     void AddHistory(const QString& message);
 
+    // Refills the list from the store, selects the first entry and enables
+    // the entry controls. The boxes are left alone: ShowSelected comes next.
+    void FillListBox();
+    // Shows the selected entry in the boxes (in the current view) and its
+    // position; empty boxes and position 0 when nothing is selected.
+    void ShowSelected();
+    // Applies the current view to the boxes: the collapsed texts under
+    // "WAP style", the stored texts otherwise.
+    void RefreshView();
+    // The bytes everything but the edited entry takes; set on entering edit mode.
+    std::int32_t OtherSize() const { return otherSize_; }
+    // Enables or disables a group of controls (ui/listview.h).
+    void setControlsEnabled(unsigned controls, bool enabled);
+
     // The controls, by the names of the window's layout.
     QPushButton* btnDownload;
     QPushButton* btnOpenFile;
@@ -84,6 +98,15 @@ public slots:
     void RadioButton5Click();
     void RadioButton6Click();
 
+    void ListBox1Click();
+    void Memo1Change();
+    void Memo2Change();
+    void chShowStyleClick();
+    void EditStyleClick();
+    void btnDeleteClick();
+    void btnUpClick();
+    void btnDownClick();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -91,6 +114,9 @@ private:
     void FormCreate();
     void FormClose();
     void selectPort(std::uint8_t port);
+    void enterEditMode();
+    void leaveEditMode();
+    void moveSelected(int offset);
     void connectHandlers();
     template <class Signal, class Sender> void on(Sender* sender, Signal signal, void (TForm1::*handler)());
 
@@ -100,5 +126,6 @@ private:
     linkwell::SettingsFile settings_;
     linkwell::FavouritesStore store_;
     std::uint8_t portNumber_ = 0;
+    std::int32_t otherSize_ = 0;
     bool closed_ = false;
 };

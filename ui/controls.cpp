@@ -212,6 +212,13 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent)
         if (!changingFromProgram_)
             emit userClicked();
     });
+    // A click on the empty part of the list would leave the current row
+    // unselected; the selected index stays on it, so does the highlight.
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        const int row = currentRow();
+        if (row >= 0 && row < count() && !item(row)->isSelected())
+            byProgram([&] { item(row)->setSelected(true); });
+    });
 }
 
 template <class F> void ListBox::byProgram(F&& change)
@@ -225,7 +232,7 @@ template <class F> void ListBox::byProgram(F&& change)
 int ListBox::itemIndex() const
 {
     const int row = currentRow();
-    return row >= 0 && row < count() && item(row)->isSelected() ? row : -1;
+    return row >= 0 && row < count() ? row : -1;
 }
 
 void ListBox::setItemIndex(int index)

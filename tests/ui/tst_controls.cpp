@@ -49,6 +49,7 @@ private slots:
     void listBoxProgramIndexRunsNoClick();
     void listBoxKeyboardSelectionClicks();
     void listBoxReplaceKeepsSelection();
+    void listBoxClickOnEmptyPartKeepsSelection();
     void listBoxExchangeMovesSelection_data();
     void listBoxExchangeMovesSelection();
 
@@ -288,6 +289,23 @@ void TestControls::listBoxReplaceKeepsSelection()
     QCOMPARE(list.itemText(1), QByteArray("B\x9A"));
     QCOMPARE(list.item(1)->text(), QString::fromUtf8("Bš"));
     QCOMPARE(clicks.count(), 0);
+}
+
+void TestControls::listBoxClickOnEmptyPartKeepsSelection()
+{
+    ListBox list;
+    list.resize(100, 200);
+    list.addItem("a");
+    list.addItem("b");
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.setItemIndex(1);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(50, 190));
+    QCOMPARE(list.itemIndex(), 1);
+    QVERIFY(list.item(1)->isSelected());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(0)).center());
+    QCOMPARE(list.itemIndex(), 0);
+    QVERIFY(list.item(0)->isSelected());
 }
 
 void TestControls::listBoxExchangeMovesSelection_data()
