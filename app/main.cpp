@@ -1,12 +1,26 @@
+#include "ui/Unit1.h"
+#include "ui/dialog.h"
+#include "ui/qtnotices.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QIcon>
+
+#include "startupprobe.h"
 
 int main(int argc, char* argv[])
 {
+    // The application title is not set as the display name, which some
+    // platforms append to every window title; the message boxes take it from
+    // linkwell::ApplicationTitle.
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("Linkwell"));
-    placeholder.setWindowTitle(QStringLiteral("Linkwell"));
-    placeholder.resize(588, 386);
-    placeholder.show();
+    app.setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
+
+    linkwell::QtNotices notices;
+    TForm1 form(notices);
+    TForm2 dialog(&form);
+    dialog.hide();
+
+    linkwell::watchFirstShow(form);
+    form.show();
     return app.exec();
 }

@@ -1,0 +1,344 @@
+#include "recordingnotices.h"
+#include "ui/Unit1.h"
+#include "ui/controls.h"
+#include "ui/dialog.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+using namespace linkwell;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+QStringList historyLines(const TForm1& form)
+{
+    QStringList out;
+    for (const QByteArray& line : form.Memo3->lines())
+        out << QString::fromLatin1(line);
+    return out;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void settingsFile_data();
+    void settingsFile();
+    void portHandlerAddsOneLinePerRealChange();
+
+    void initialControls_data();
+    void initialControls();
+    void initialWindow();
+    void tabOrder();
+    void geometry_data();
+    void geometry();
+    void controlsStayPutOnResize();
+    void dialogLayout();
+};
+
+// How the settings file stands before start.
+enum class Before { Missing, Content, Directory, ReadOnly };
+
+void TestMainWindow::settingsFile_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("clickPort");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QStringList>("startNotices");
+    QTest::addColumn<QStringList>("history");
+    QTest::addColumn<QStringList>("closeNotices");
+    QTest::addColumn<QByteArray>("after");
+
+    const QStringList none;
+    const QStringList readError{"beep", "message: Error reading *.ini file."};
+    const QStringList writeError{"beep", "message: Error writing *.ini file."};
+    const auto line = [](int port) { return QStringLiteral("* Selected port COM%1").arg(port); };
+    const int missing = int(Before::Missing);
+    const int content = int(Before::Content);
+
+    QTest::newRow("missing") << missing << QByteArray() << 0 << 1 << none << QStringList{line(1)} << none
+                             << QByteArray("1");
+    QTest::newRow("4") << content << QByteArray("4") << 0 << 4 << none << QStringList{line(4)} << none
+                       << QByteArray("4");
+    QTest::newRow("6") << content << QByteArray("6") << 0 << 6 << none << QStringList{line(6)} << none
+                       << QByteArray("6");
+    for (const char* bad : {"0", "7", "a", " "})
+        QTest::addRow("first byte '%s'", bad) << content << QByteArray(bad) << 0 << 1 << none
+                                              << QStringList{line(1)} << none << QByteArray("1");
+    QTest::newRow("empty") << content << QByteArray() << 0 << 1 << readError << QStringList{line(1)} << none
+                           << QByteArray("1");
+    QTest::newRow("5 and a line break, closed with 2")
+        << content << QByteArray("5\r\n") << 2 << 5 << none << QStringList{line(5), line(2)} << none
+        << QByteArray("2\r\n");
+    QTest::newRow("longer file keeps its tail")
+        << content << QByteArray("3rest of it") << 6 << 3 << none << QStringList{line(3), line(6)} << none
+        << QByteArray("6rest of it");
+    QTest::newRow("cannot be opened (a folder of that name)")
+        << int(Before::Directory) << QByteArray() << 0 << 1 << readError << QStringList{line(1)} << writeError
+        << QByteArray("<unreadable>");
+    QTest::newRow("read-only") << int(Before::ReadOnly) << QByteArray("4") << 0 << 1 << readError
+                               << QStringList{line(1)} << writeError << QByteArray("4");
+}
+
+void TestMainWindow::settingsFile()
+{
+    QFETCH(int, before);
+    QFETCH(QByteArray, content);
+    QFETCH(int, clickPort);
+    QFETCH(int, port);
+    QFETCH(QStringList, startNotices);
+    QFETCH(QStringList, history);
+    QFETCH(QStringList, closeNotices);
+    QFETCH(QByteArray, after);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("Linkwell.ini");
+    switch (Before(before)) {
+    case Before::Missing:
+        break;
+    case Before::Directory:
+        QVERIFY(QDir(dir.path()).mkdir("Linkwell.ini"));
+        break;
+    case Before::Content:
+    case Before::ReadOnly: {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        if (Before(before) == Before::ReadOnly) {
+            QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+            if (::access(QFile::encodeName(path).constData(), W_OK) == 0)
+                QSKIP("this user may write read-only files (root)");
+        }
+        break;
+    }
+    }
+
+    testing::RecordingNotices notices;
+    TForm1 form(notices, dir.path());
+    QCOMPARE(notices.log, startNotices);
+    QCOMPARE(int(form.PortNumber()), port);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(form.RadioButtons[size_t(i)]->isChecked(), i + 1 == port);
+
+    if (clickPort)
+        QTest::mouseClick(form.RadioButtons[size_t(clickPort - 1)], Qt::LeftButton);
+    QCOMPARE(historyLines(form), history);
+
+    notices.clear();
+    form.close();
+    QCOMPARE(notices.log, closeNotices);
+    QCOMPARE(readAll(path), after);
+}
+
+void TestMainWindow::portHandlerAddsOneLinePerRealChange()
+{
+    QTemporaryDir dir;
+    testing::RecordingNotices notices;
+    TForm1 form(notices, dir.path());
+    QRadioButton* three = form.RadioButtons[2];
+    QTest::mouseClick(three, Qt::LeftButton);
+    QTest::mouseClick(three, Qt::LeftButton);
+    QCOMPARE(form.PortNumber(), 3);
+    QCOMPARE(historyLines(form), QStringList({"* Selected port COM1", "* Selected port COM3"}));
+    QVERIFY(!form.RadioButtons[0]->isChecked());
+    QVERIFY(notices.log.isEmpty());
+}
+
+void TestMainWindow::initialControls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<bool>("enabled");
+
+    QTest::newRow("btnDownload") << "btnDownload" << "Download" << "Download data from phone to (->) PC" << true;
+    QTest::newRow("btnOpenFile") << "btnOpenFile" << "Open file..." << "Open binary file" << true;
+    QTest::newRow("btnSaveFile") << "btnSaveFile" << "Save to file..." << "Save actual data to binary file" << false;
+    QTest::newRow("btnUpload") << "btnUpload" << "Upload"
+                               << "Upload actual data from PC to (->) phone, do it at your peril !!!" << true;
+    QTest::newRow("chShowStyle") << "chShowStyle" << "WAP style" << "Not edit style, i.e. without blank spaces"
+                                 << false;
+    QTest::newRow("EditStyle") << "EditStyle" << "Edit" << "" << false;
+    QTest::newRow("btnNew") << "btnNew" << "Insert new" << "Insert new entry" << true;
+    QTest::newRow("btnDelete") << "btnDelete" << "Delete entry" << "" << false;
+    QTest::newRow("btnUp") << "btnUp" << "Up" << "" << false;
+    QTest::newRow("btnDown") << "btnDown" << "Down" << "" << false;
+    for (int i = 1; i <= 6; ++i)
+        QTest::addRow("RadioButton%d", i) << QStringLiteral("RadioButton%1").arg(i) << QString::number(i) << ""
+                                          << true;
+    QTest::newRow("ListBox1") << "ListBox1" << "" << "" << true;
+    QTest::newRow("Memo1") << "Memo1" << "" << "" << true;
+    QTest::newRow("Memo2") << "Memo2" << "" << "" << true;
+    QTest::newRow("Memo3") << "Memo3" << "" << "" << true;
+    const char* labels[][2] = {
+        {"Label11", "COM port:"}, {"Label6", "Stored entries:"}, {"Label18", "0"}, {"Label19", "/"},
+        {"Label7", "0"}, {"Label8", "max:100"}, {"Label17", "Move entry:"}, {"Label5", "Communication history:"},
+        {"Label1", "Name section:"}, {"Label9", "Chars:"}, {"Label3", "0"}, {"Label12", "/255"},
+        {"Label2", "URL section:"}, {"Label10", "Chars:"}, {"Label4", "0"}, {"Label13", "/255"},
+    };
+    for (const auto& label : labels)
+        QTest::newRow(label[0]) << label[0] << label[1] << "" << true;
+}
+
+void TestMainWindow::initialControls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, hint);
+    QFETCH(bool, enabled);
+
+    QTemporaryDir dir;
+    testing::RecordingNotices notices;
+    TForm1 form(notices, dir.path());
+    auto* widget = form.findChild<QWidget*>(name);
+    QVERIFY2(widget, qPrintable(name));
+    QCOMPARE(widget->isEnabled(), enabled);
+    QCOMPARE(widget->toolTip(), hint);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        QCOMPARE(button->text(), caption);
+    else if (auto* label = qobject_cast<QLabel*>(widget))
+        QCOMPARE(label->text(), caption);
+    else if (auto* box = qobject_cast<TextBox*>(widget))
+        QVERIFY(box->isReadOnly());
+    if (auto* check = qobject_cast<QCheckBox*>(widget))
+        QVERIFY(!check->isChecked());
+}
+
+void TestMainWindow::initialWindow()
+{
+    QTemporaryDir dir;
+    testing::RecordingNotices notices;
+    TForm1 form(notices, dir.path());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Linkwell"));
+    QVERIFY(form.width() >= 578 && form.height() >= 359);
+    QCOMPARE(form.font().family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(form.font().pointSize(), 8);
+    QCOMPARE(form.Memo1->font().family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(form.Memo3->font().family(), QStringLiteral("Arial"));
+    QVERIFY(!form.windowIcon().isNull());
+    const QPixmap banner = form.Image1->pixmap();
+    QCOMPARE(banner.size(), QSize(366, 30));
+    QCOMPARE(form.Image1->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    QCOMPARE(form.Image1->hasScaledContents(), false);
+    QCOMPARE(form.ListBox1->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(form.ListBox1->itemCount(), 0);
+    QCOMPARE(form.Memo3->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(form.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(form.Memo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(form.Memo1->maxTyped(), 255);
+    QCOMPARE(form.store().count(), 0);
+    for (const char* bevel : {"Bevel1", "Bevel2", "Bevel3", "Bevel4", "Bevel5", "Bevel6", "Bevel7"}) {
+        auto* frame = form.findChild<QFrame*>(bevel);
+        QVERIFY2(frame, bevel);
+        QCOMPARE(frame->frameShadow(), QFrame::Sunken);
+    }
+}
+
+void TestMainWindow::tabOrder()
+{
+    QTemporaryDir dir;
+    testing::RecordingNotices notices;
+    TForm1 form(notices, dir.path());
+    QStringList order;
+    QWidget* w = form.btnDownload;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != form.btnDownload);
+    QCOMPARE(order, QStringList({"btnDownload", "ListBox1", "chShowStyle", "EditStyle", "Memo1", "Memo2", "btnNew",
+                                 "btnDelete", "btnSaveFile", "btnUpload", "RadioButton1", "RadioButton2",
+                                 "RadioButton3", "RadioButton4", "RadioButton5", "RadioButton6", "Memo3", "btnUp",
+                                 "btnDown", "btnOpenFile"}));
+}
+
+void TestMainWindow::geometry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("rect");
+    QTest::newRow("btnDownload") << "btnDownload" << QRect(10, 5, 75, 25);
+    QTest::newRow("btnUpload") << "btnUpload" << QRect(10, 110, 75, 25);
+    QTest::newRow("RadioButton6") << "RadioButton6" << QRect(55, 205, 36, 17);
+    QTest::newRow("ListBox1") << "ListBox1" << QRect(105, 25, 191, 201);
+    QTest::newRow("chShowStyle") << "chShowStyle" << QRect(300, 5, 71, 17);
+    QTest::newRow("btnNew") << "btnNew" << QRect(305, 60, 61, 26);
+    QTest::newRow("btnDown") << "btnDown" << QRect(310, 195, 51, 21);
+    QTest::newRow("Memo3") << "Memo3" << QRect(5, 250, 366, 76);
+    QTest::newRow("Image1") << "Image1" << QRect(5, 329, 366, 30);
+    QTest::newRow("Memo1") << "Memo1" << QRect(375, 35, 98, 321);
+    QTest::newRow("Memo2") << "Memo2" << QRect(480, 35, 98, 321);
+    QTest::newRow("Bevel1") << "Bevel1" << QRect(105, 5, 191, 221);
+    QTest::newRow("Bevel4") << "Bevel4" << QRect(5, 230, 366, 96);
+    QTest::newRow("Bevel3") << "Bevel3" << QRect(480, 0, 98, 356);
+}
+
+void TestMainWindow::geometry()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, rect);
+    QTemporaryDir dir;
+    testing::RecordingNotices notices;
+    TForm1 form(notices, dir.path());
+    auto* widget = form.findChild<QWidget*>(name);
+    QVERIFY2(widget, qPrintable(name));
+    QCOMPARE(widget->geometry(), rect);
+}
+
+void TestMainWindow::controlsStayPutOnResize()
+{
+    QTemporaryDir dir;
+    testing::RecordingNotices notices;
+    TForm1 form(notices, dir.path());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // Labels: left edges as designed; the counts keep their right edges.
+    QCOMPARE(form.findChild<QLabel*>("Label6")->x(), 115);
+    QCOMPARE(form.Label18->geometry().right() + 1, 211);
+    QCOMPARE(form.Label3->geometry().right() + 1, 436);
+    QCOMPARE(form.Label4->geometry().right() + 1, 541);
+    const QRect list = form.ListBox1->geometry();
+    const QRect memo = form.Memo2->geometry();
+    form.resize(900, 700);
+    QCOMPARE(form.ListBox1->geometry(), list);
+    QCOMPARE(form.Memo2->geometry(), memo);
+    form.resize(300, 200);
+    QCOMPARE(form.Memo2->geometry(), memo);
+}
+
+void TestMainWindow::dialogLayout()
+{
+    TForm2 dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("New favourites entry"));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.findChild<QWidget*>("Memo1")->geometry(), QRect(11, 45, 98, 321));
+    QCOMPARE(dialog.findChild<QWidget*>("Memo2")->geometry(), QRect(121, 45, 98, 321));
+    QCOMPARE(dialog.findChild<QAbstractButton*>("Button3")->text(), QStringLiteral("Cancel"));
+    QCOMPARE(dialog.findChild<QAbstractButton*>("Button1")->text(), QStringLiteral("Add to list"));
+    QCOMPARE(dialog.findChild<QAbstractButton*>("Button1")->geometry(), QRect(135, 380, 71, 26));
+    QCOMPARE(dialog.findChild<QPushButton*>("Button1")->autoDefault(), false);
+    QCOMPARE(dialog.findChild<QPushButton*>("Button1")->isDefault(), false);
+    QVERIFY(!dialog.findChild<TextBox*>("Memo1")->isReadOnly());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

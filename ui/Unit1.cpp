@@ -1,0 +1,333 @@
+#include "Unit1.h"
+
+#include "ui/controls.h"
+#include "ui/cp1250.h"
+#include "ui/guard.h"
+#include "ui/listview.h"
+#include "store/notices.h"
+#include "ui/uifonts.h"
+#include "ui_Unit1.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QPixmap>
+
+#include <algorithm>
+
+using namespace linkwell;
+
+TForm1::TForm1(Notices& notices, const QString& settingsFolder, QWidget* parent)
+    : QWidget(parent),
+      ui_(std::make_unique<Ui::TForm1>()),
+      notices_(notices),
+      settingsFolder_(settingsFolder.isEmpty() ? QCoreApplication::applicationDirPath() : settingsFolder),
+      settings_(settingsFolder_, notices),
+      store_(notices)
+{
+    installFontSubstitutes();
+    ui_->setupUi(this);
+    btnDownload = ui_->btnDownload;
+    btnOpenFile = ui_->btnOpenFile;
+    btnSaveFile = ui_->btnSaveFile;
+    btnUpload = ui_->btnUpload;
+    btnNew = ui_->btnNew;
+    btnDelete = ui_->btnDelete;
+    btnUp = ui_->btnUp;
+    btnDown = ui_->btnDown;
+    RadioButtons = {ui_->RadioButton1, ui_->RadioButton2, ui_->RadioButton3,
+                    ui_->RadioButton4, ui_->RadioButton5, ui_->RadioButton6};
+    ListBox1 = ui_->ListBox1;
+    chShowStyle = ui_->chShowStyle;
+    EditStyle = ui_->EditStyle;
+    Memo1 = ui_->Memo1;
+    Memo2 = ui_->Memo2;
+    Memo3 = ui_->Memo3;
+    Label3 = ui_->Label3;
+    Label4 = ui_->Label4;
+    Label7 = ui_->Label7;
+    Label18 = ui_->Label18;
+    Image1 = ui_->Image1;
+
+    Memo3->setMaxTyped(TextBox::Unlimited);
+    // Labels size themselves to their text; the right-aligned counts keep
+    // their right edge instead.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label != Image1 && !(label->alignment() & Qt::AlignRight))
+            label->adjustSize();
+    }
+    setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
+    move(172, 106);
+
+    connectHandlers();
+    runGuarded(notices_, [this] { FormCreate(); });
+}
+
+TForm1::~TForm1() = default;
+
+template <class Signal, class Sender> void TForm1::on(Sender* sender, Signal signal, void (TForm1::*handler)())
+{
+    connect(sender, signal, this, guarded(notices_, [this, handler] { (this->*handler)(); }));
+}
+
+void TForm1::connectHandlers()
+{
+    on(btnDownload, &QPushButton::clicked, &TForm1::btnDownloadClick);
+    on(btnUpload, &QPushButton::clicked, &TForm1::btnUploadClick);
+    on(btnSaveFile, &QPushButton::clicked, &TForm1::btnSaveFileClick);
+    on(btnOpenFile, &QPushButton::clicked, &TForm1::btnOpenFileClick);
+    on(btnNew, &QPushButton::clicked, &TForm1::btnNewClick);
+    on(btnDelete, &QPushButton::clicked, &TForm1::btnDeleteClick);
+    on(btnUp, &QPushButton::clicked, &TForm1::btnUpClick);
+    on(btnDown, &QPushButton::clicked, &TForm1::btnDownClick);
+    on(ListBox1, &ListBox::userClicked, &TForm1::ListBox1Click);
+
+    // Changes by the user arrive as signals, through the guard; changes by the
+    // program run the handler directly, so a failure ends the operation that
+    // made the change.
+    on(Memo1, &TextBox::userChanged, &TForm1::Memo1Change);
+    on(Memo2, &TextBox::userChanged, &TForm1::Memo2Change);
+    Memo1->setChangeHandler([this] { Memo1Change(); });
+    Memo2->setChangeHandler([this] { Memo2Change(); });
+    on(chShowStyle, &CheckBox::userClicked, &TForm1::chShowStyleClick);
+    on(EditStyle, &CheckBox::userClicked, &TForm1::EditStyleClick);
+    chShowStyle->setClickHandler([this] { chShowStyleClick(); });
+    EditStyle->setClickHandler([this] { EditStyleClick(); });
+
+    // A port handler runs when its button becomes checked, by a click or by
+    // FormCreate; a click on the checked button changes nothing.
+    static constexpr void (TForm1::*portHandlers[6])() = {
+        &TForm1::RadioButton1Click, &TForm1::RadioButton2Click, &TForm1::RadioButton3Click,
+        &TForm1::RadioButton4Click, &TForm1::RadioButton5Click, &TForm1::RadioButton6Click,
+    };
+    for (size_t i = 0; i < RadioButtons.size(); ++i) {
+        QRadioButton* button = RadioButtons[i];
+        const auto handler = portHandlers[i];
+        connect(button, &QRadioButton::toggled, this, guarded(notices_, [this, button, handler] {
+                    if (button->isChecked())
+                        (this->*handler)();
+                }));
+    }
+}
+
+void TForm1::FormCreate()
+{
+    Image1->setPixmap(QPixmap(QStringLiteral(":/JMENO")));
+    store_.setClearedHandler([this] { ListBox1->clearItems(); });
+    store_.ClearAll();
+    const char digit = settings_.readPortDigit();
+    RadioButtons[size_t(digit - '1')]->setChecked(true);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    runGuarded(notices_, [this] { FormClose(); });
+    QWidget::closeEvent(event);
+}
+
+void TForm1::FormClose()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    settings_.writePort(portNumber_);
+}
+
+void TForm1::AddHistory(const QString& message)
+{
+    Memo3->appendLine(cp1250::encode(QStringLiteral("* ") + message));
+}
+
+void TForm1::selectPort(std::uint8_t port)
+{
+    portNumber_ = port;
+    AddHistory(QStringLiteral("Selected port COM%1").arg(port));
+}
+
+void TForm1::RadioButton1Click() { selectPort(1); }
+void TForm1::RadioButton2Click() { selectPort(2); }
+void TForm1::RadioButton3Click() { selectPort(3); }
+void TForm1::RadioButton4Click() { selectPort(4); }
+void TForm1::RadioButton5Click() { selectPort(5); }
+void TForm1::RadioButton6Click() { selectPort(6); }
+
+void TForm1::setControlsEnabled(unsigned controls, bool enabled)
+{
+    const std::pair<unsigned, QWidget*> all[] = {
+        {ListBox1Control, ListBox1},   {ShowStyleControl, chShowStyle}, {EditStyleControl, EditStyle},
+        {DeleteControl, btnDelete},    {UpControl, btnUp},              {DownControl, btnDown},
+        {SaveFileControl, btnSaveFile}, {UploadControl, btnUpload},     {NewControl, btnNew},
+        {DownloadControl, btnDownload}, {OpenFileControl, btnOpenFile},
+    };
+    for (const auto& [control, widget] : all) {
+        if (controls & control)
+            widget->setEnabled(enabled);
+    }
+}
+
+void TForm1::FillListBox()
+{
+    setControlsEnabled(EntryControls, true);
+    ListBox1->clearItems();
+    for (const QByteArray& name : store_.NameList())
+        ListBox1->addItem(name);
+    ListBox1->setItemIndex(0);
+    Label7->setText(QString::number(ListBox1->itemCount()));
+}
+
+void TForm1::ShowSelected()
+{
+    const int i = ListBox1->itemIndex();
+    if (i < 0) {
+        Memo1->setText({});
+        Memo2->setText({});
+    } else {
+        Memo1->setText(store_.name(i));
+        Memo2->setText(store_.url(i));
+    }
+    Label18->setText(QString::number(i + 1));
+}
+
+void TForm1::RefreshView()
+{
+    // Each text set here runs its box's change handler, which comes back here
+    // outside edit mode; it settles because a box set to the text it holds
+    // raises no change and collapsing a collapsed text changes nothing.
+    if (chShowStyle->isChecked()) {
+        Memo1->setText(CollapseSpaces(Memo1->text()));
+        Memo2->setText(CollapseSpaces(Memo2->text()));
+        return;
+    }
+    const int i = ListBox1->itemIndex();
+    Memo1->setText(i < 0 ? QByteArray() : store_.name(i));
+    Memo2->setText(i < 0 ? QByteArray() : store_.url(i));
+}
+
+void TForm1::ListBox1Click()
+{
+    ShowSelected();
+}
+
+void TForm1::Memo1Change()
+{
+    Label3->setText(QString::number(Memo1->length()));
+    if (!EditStyle->isChecked())
+        RefreshView();
+}
+
+void TForm1::Memo2Change()
+{
+    Label4->setText(QString::number(Memo2->length()));
+    if (!EditStyle->isChecked())
+        RefreshView();
+}
+
+void TForm1::chShowStyleClick()
+{
+    RefreshView();
+}
+
+void TForm1::EditStyleClick()
+{
+    if (EditStyle->isChecked())
+        enterEditMode();
+    else
+        leaveEditMode();
+}
+
+void TForm1::enterEditMode()
+{
+    const int i = ListBox1->itemIndex();
+    if (i < 0) {
+        // Nothing to edit: the box does not stay checked and nothing is locked.
+        EditStyle->setChecked(false);
+        return;
+    }
+    store_.BuildSection();
+    store_.OverflowFlag = 0;
+    otherSize_ = OtherSizeOf(store_.DataSize, store_.name(i), store_.url(i));
+    Memo1->setReadOnly(false);
+    Memo2->setReadOnly(false);
+    // Edit mode edits the stored texts, whatever the view.
+    Memo1->setText(store_.name(i));
+    Memo2->setText(store_.url(i));
+    setControlsEnabled(EditLockedControls, false);
+}
+
+void TForm1::leaveEditMode()
+{
+    const int i = ListBox1->itemIndex();
+    if (i < 0)
+        return;
+    const EditExit verdict = CheckEditExit(Memo1->text(), Memo2->text(), otherSize_);
+    if (verdict != EditExit::Commit) {
+        notices_.beep();
+        notices_.message(EditExitMessage(verdict));
+        // Checking the box again enters edit mode anew: the stored entry is
+        // reloaded and the refused texts are dropped.
+        EditStyle->setChecked(true);
+        return;
+    }
+    Memo1->setReadOnly(true);
+    Memo2->setReadOnly(true);
+    const QByteArray name = Memo1->text();
+    store_.replace(i, name, Memo2->text());
+    ListBox1->replaceItem(i, name);
+    setControlsEnabled(EditLockedControls, true);
+    RefreshView();
+}
+
+void TForm1::btnDeleteClick()
+{
+    const int i = ListBox1->itemIndex();
+    if (i >= 0 && notices_.confirm(cp1250::decode(DeleteQuestion(store_.name(i), store_.url(i))))) {
+        store_.removeAt(i);
+        ListBox1->deleteItem(i);
+        const int left = ListBox1->itemCount();
+        if (left == 0) {
+            setControlsEnabled(EmptyListControls, false);
+            Memo1->setText({});
+            Memo2->setText({});
+            Label3->setText(QStringLiteral("0"));
+            Label4->setText(QStringLiteral("0"));
+        } else {
+            ListBox1->setItemIndex(std::min(i, left - 1));
+            ShowSelected();
+        }
+        Label7->setText(QString::number(left));
+        if (left == 0)
+            Label18->setText(QStringLiteral("0"));
+    }
+    ListBox1->setFocus();
+}
+
+void TForm1::moveSelected(int offset)
+{
+    const int i = ListBox1->itemIndex();
+    const int j = i + offset;
+    if (i < 0 || j < 0 || j >= ListBox1->itemCount())
+        return;
+    store_.exchange(i, j);
+    ListBox1->exchange(i, j);
+    // The position follows the entry.
+    Label18->setText(QString::number(ListBox1->itemIndex() + 1));
+}
+
+void TForm1::btnUpClick()
+{
+    moveSelected(-1);
+}
+
+void TForm1::btnDownClick()
+{
+    moveSelected(+1);
+}
+
+// Download and upload arrive with the phone link.
+void TForm1::btnDownloadClick() {}
+void TForm1::btnUploadClick() {}
+// Saving and opening image files arrive with the section file commands.
+void TForm1::btnSaveFileClick() {}
+void TForm1::btnOpenFileClick() {}
+// Insertion arrives with the new-entry dialog.
+void TForm1::btnNewClick() {}

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "store/favouritesstore.h"
+#include "ui/settingsfile.h"
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QCloseEvent;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace Ui {
+class TForm1;
+}
+
+namespace linkwell {
+class CheckBox;
+class ListBox;
+class Notices;
+class TextBox;
+} // namespace linkwell
+
+// The main window: the favourites list, the two panels of the selected entry,
+// the phone and file commands, the COM port choice and the communication
+// history. It owns the store for its whole life.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // settingsFolder holds "Linkwell.ini"; empty means the executable's folder.
+    explicit TForm1(linkwell::Notices& notices, const QString& settingsFolder = QString(),
+                    QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    linkwell::FavouritesStore& store() { return store_; }
+    const linkwell::FavouritesStore& store() const { return store_; }
+    linkwell::Notices& notices() { return notices_; }
+    QString settingsFolder() const { return settingsFolder_; }
+
+    // The selected COM port, 1 to 6 once the window has been created.
+    std::uint8_t PortNumber() const { return portNumber_; }
+    // Appends "* " and message as the last line of the history.
+    void AddHistory(const QString& message);
+
+    // Refills the list from the store, selects the first entry and enables
+    // the entry controls. The boxes are left alone: ShowSelected comes next.
+    void FillListBox();
+    // Shows the selected entry in the boxes (in the current view) and its
+    // position; empty boxes and position 0 when nothing is selected.
+    void ShowSelected();
+    // Applies the current view to the boxes: the collapsed texts under
+    // "WAP style", the stored texts otherwise.
+    void RefreshView();
+    // The bytes everything but the edited entry takes; set on entering edit mode.
+    std::int32_t OtherSize() const { return otherSize_; }
+    // Enables or disables a group of controls (ui/listview.h).
+    void setControlsEnabled(unsigned controls, bool enabled);
+
+    // The controls, by the names of the window's layout.
+    QPushButton* btnDownload;
+    QPushButton* btnOpenFile;
+    QPushButton* btnSaveFile;
+    QPushButton* btnUpload;
+    QPushButton* btnNew;
+    QPushButton* btnDelete;
+    QPushButton* btnUp;
+    QPushButton* btnDown;
+    std::array<QRadioButton*, 6> RadioButtons;
+    linkwell::ListBox* ListBox1;
+    linkwell::CheckBox* chShowStyle;
+    linkwell::CheckBox* EditStyle;
+    linkwell::TextBox* Memo1;
+    linkwell::TextBox* Memo2;
+    linkwell::TextBox* Memo3;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label7;
+    QLabel* Label18;
+    QLabel* Image1;
+
+public slots:
+    // The phone commands come with the phone link, the file commands with the
+    // section files, the insertion with the new-entry dialog.
+    void btnDownloadClick();
+    void btnUploadClick();
+    void btnSaveFileClick();
+    void btnOpenFileClick();
+    void btnNewClick();
+
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void RadioButton3Click();
+    void RadioButton4Click();
+    void RadioButton5Click();
+    void RadioButton6Click();
+
+    void ListBox1Click();
+    void Memo1Change();
+    void Memo2Change();
+    void chShowStyleClick();
+    void EditStyleClick();
+    void btnDeleteClick();
+    void btnUpClick();
+    void btnDownClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void selectPort(std::uint8_t port);
+    void enterEditMode();
+    void leaveEditMode();
+    void moveSelected(int offset);
+    void connectHandlers();
+    template <class Signal, class Sender> void on(Sender* sender, Signal signal, void (TForm1::*handler)());
+
+    std::unique_ptr<Ui::TForm1> ui_;
+    linkwell::Notices& notices_;
+    QString settingsFolder_;
+    linkwell::SettingsFile settings_;
+    linkwell::FavouritesStore store_;
+    std::uint8_t portNumber_ = 0;
+    std::int32_t otherSize_ = 0;
+    bool closed_ = false;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class TForm2;
+}
+
+namespace linkwell {
+class TextBox;
+}
+
+// The new-entry dialog: a name and a URL, each with its character count.
+class TForm2 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm2(QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    Ui::TForm2& form() { return *ui_; }
+
+private:
+    std::unique_ptr<Ui::TForm2> ui_;
+};

@@ -1,0 +1,60 @@
+#include "listview.h"
+
+#include "store/limits.h"
+
+namespace linkwell {
+
+QByteArray CollapseSpaces(const QByteArray& text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    char previous = '\0';
+    for (const char c : text) {
+        if (!(c == ' ' && previous == ' '))
+            out += c;
+        previous = c;
+    }
+    return out;
+}
+
+std::int32_t OtherSizeOf(std::int32_t dataSize, const QByteArray& name, const QByteArray& url)
+{
+    return dataSize - std::int32_t(name.size()) - std::int32_t(url.size()) - limits::RecordOverhead;
+}
+
+EditExit CheckEditExit(const QByteArray& name, const QByteArray& url, std::int32_t otherSize)
+{
+    // Texts are at most a few hundred bytes; 64 bits keep the sum exact
+    // whatever otherSize a caller brings.
+    const std::int64_t total =
+        std::int64_t(name.size()) + otherSize + std::int64_t(url.size()) + limits::RecordOverhead;
+    if (total > limits::MaxImageSize)
+        return EditExit::TooManyCharacters;
+    if (name.isEmpty())
+        return EditExit::NameEmpty;
+    if (url.isEmpty())
+        return EditExit::UrlEmpty;
+    return EditExit::Commit;
+}
+
+QString EditExitMessage(EditExit verdict)
+{
+    switch (verdict) {
+    case EditExit::TooManyCharacters:
+        return QStringLiteral("Too many characters.");
+    case EditExit::NameEmpty:
+        return QStringLiteral("Name section is clear!");
+    case EditExit::UrlEmpty:
+        return QStringLiteral("URL section is clear!");
+    case EditExit::Commit:
+        break;
+    }
+    return {};
+}
+
+QByteArray DeleteQuestion(const QByteArray& name, const QByteArray& url)
+{
+    return "Delete entry?\r\nName: " + CollapseSpaces(name) + "\r\n" + "URL: " + CollapseSpaces(url);
+}
+
+} // namespace linkwell
