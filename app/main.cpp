@@ -17,8 +17,9 @@ int main(int argc, char* argv[])
 
     linkwell::QtNotices notices;
     TForm1 form(notices);
-    TForm2 dialog(&form);
+    TForm2 dialog(notices, &form);
     dialog.hide();
+    form.setNewEntryDialog(dialog);
 
     linkwell::watchFirstShow(form);
     form.show();

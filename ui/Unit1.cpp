@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "ui/controls.h"
+#include "ui/dialog.h"
 #include "ui/cp1250.h"
 #include "ui/guard.h"
 #include "ui/listview.h"
@@ -14,6 +15,7 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <stdexcept>
 
 using namespace linkwell;
 
@@ -23,7 +25,8 @@ TForm1::TForm1(Notices& notices, const QString& settingsFolder, QWidget* parent)
       notices_(notices),
       settingsFolder_(settingsFolder.isEmpty() ? QCoreApplication::applicationDirPath() : settingsFolder),
       settings_(settingsFolder_, notices),
-      store_(notices)
+      store_(notices),
+      files_(store_, notices, *this, QCoreApplication::applicationDirPath())
 {
     installFontSubstitutes();
     ui_->setupUi(this);
@@ -326,8 +329,51 @@ void TForm1::btnDownClick()
 // Download and upload arrive with the phone link.
 void TForm1::btnDownloadClick() {}
 void TForm1::btnUploadClick() {}
-// Saving and opening image files arrive with the section file commands.
-void TForm1::btnSaveFileClick() {}
-void TForm1::btnOpenFileClick() {}
-// Insertion arrives with the new-entry dialog.
-void TForm1::btnNewClick() {}
+void TForm1::btnSaveFileClick()
+{
+    files_.save();
+}
+
+void TForm1::btnOpenFileClick()
+{
+    files_.open();
+}
+
+void TForm1::setNewEntryDialog(TForm2& dialog)
+{
+    setNewEntryOpener([&dialog](std::int32_t baseSize) { return dialog.execute(baseSize); },
+                      [&dialog] { dialog.reset(); });
+}
+
+void TForm1::setNewEntryOpener(NewEntryOpener opener, std::function<void()> reset)
+{
+    openNewEntry_ = std::move(opener);
+    resetNewEntry_ = std::move(reset);
+}
+
+void TForm1::btnNewClick()
+{
+    store_.BuildSection();
+    const QString refusal = InsertRefusal(store_.count(), store_.DataSize);
+    if (!refusal.isEmpty()) {
+        notices_.beep();
+        notices_.message(refusal);
+        return;
+    }
+    if (!openNewEntry_)
+        throw std::logic_error("No new-entry dialog");
+    const std::optional<EntNameUrl> entry = openNewEntry_(store_.DataSize);
+    if (entry) {
+        // After the selected row; an empty list has none, so the entry goes first.
+        const int p = ListBox1->itemIndex() + 1;
+        store_.insert(p, entry->name, entry->url);
+        ListBox1->insertItem(p, entry->name);
+        ListBox1->setItemIndex(p);
+        Label7->setText(QString::number(ListBox1->itemCount()));
+        ShowSelected();
+        setControlsEnabled(EntryControls, true);
+    }
+    if (resetNewEntry_)
+        resetNewEntry_();
+    ListBox1->setFocus();
+}

@@ -1,18 +1,23 @@
 #pragma once
 
 #include "store/favouritesstore.h"
+#include "ui/newentry.h"
+#include "ui/sectionfiles.h"
 #include "ui/settingsfile.h"
 
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QCloseEvent;
 class QFrame;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class TForm2;
 
 namespace Ui {
 class TForm1;
@@ -28,7 +33,7 @@ class TextBox;
 // The main window: the favourites list, the two panels of the selected entry,
 // the phone and file commands, the COM port choice and the communication
 // history. It owns the store for its whole life.
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, public linkwell::SectionFilesView {
     Q_OBJECT
 public:
     // settingsFolder holds "Linkwell.ini"; empty means the executable's folder.
@@ -48,10 +53,11 @@ public:
 
     // Refills the list from the store, selects the first entry and enables
     // the entry controls. The boxes are left alone: ShowSelected comes next.
-    void FillListBox();
+    void FillListBox() override;
     // Shows the selected entry in the boxes (in the current view) and its
     // position; empty boxes and position 0 when nothing is selected.
-    void ShowSelected();
+    void ShowSelected() override;
+    void setCaption(const QString& caption) override { setWindowTitle(caption); }
     // Applies the current view to the boxes: the collapsed texts under
     // "WAP style", the stored texts otherwise.
     void RefreshView();
@@ -59,6 +65,12 @@ public:
     std::int32_t OtherSize() const { return otherSize_; }
     // Enables or disables a group of controls (ui/listview.h).
     void setControlsEnabled(unsigned controls, bool enabled);
+
+    // The new-entry dialog "Insert new" opens. Tests may put an opener of
+    // their own in its place; the dialog is emptied after every use.
+    void setNewEntryDialog(TForm2& dialog);
+    using NewEntryOpener = std::function<std::optional<linkwell::EntNameUrl>(std::int32_t baseSize)>;
+    void setNewEntryOpener(NewEntryOpener opener, std::function<void()> reset = {});
 
     // The controls, by the names of the window's layout.
     QPushButton* btnDownload;
@@ -128,4 +140,7 @@ private:
     std::uint8_t portNumber_ = 0;
     std::int32_t otherSize_ = 0;
     bool closed_ = false;
+    linkwell::SectionFiles files_;
+    NewEntryOpener openNewEntry_;
+    std::function<void()> resetNewEntry_;
 };

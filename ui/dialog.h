@@ -1,25 +1,55 @@
 #pragma once
 
+#include "ui/newentry.h"
+
 #include <QDialog>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TForm2;
 }
 
 namespace linkwell {
+class Notices;
 class TextBox;
-}
+} // namespace linkwell
 
-// The new-entry dialog: a name and a URL, each with its character count.
+// The new-entry dialog: a name and a URL, each with its character count. It is
+// created once, hidden, and reused for every insertion.
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    explicit TForm2(linkwell::Notices& notices, QWidget* parent = nullptr);
     ~TForm2() override;
 
+    // Opens the dialog modally for a store whose image takes baseSize bytes and
+    // gives back the accepted entry, or nothing.
+    std::optional<linkwell::EntNameUrl> execute(std::int32_t baseSize);
+    // Empties both texts, sets both counts to "0" and forgets the result, so
+    // the next opening starts afresh.
+    void reset();
+
     Ui::TForm2& form() { return *ui_; }
+    linkwell::TextBox* Memo1;
+    linkwell::TextBox* Memo2;
+    std::int32_t BaseSize = 0;
+    std::optional<linkwell::EntNameUrl> result;
+
+public slots:
+    void Memo1Change();
+    void Memo2Change();
+    void Button1Click();
+    void Button3Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void FormShow();
+
     std::unique_ptr<Ui::TForm2> ui_;
+    linkwell::Notices& notices_;
+    std::int32_t openedWith_ = 0;
 };

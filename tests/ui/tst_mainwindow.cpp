@@ -327,7 +327,8 @@ void TestMainWindow::controlsStayPutOnResize()
 
 void TestMainWindow::dialogLayout()
 {
-    TForm2 dialog;
+    testing::RecordingNotices notices;
+    TForm2 dialog(notices);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("New favourites entry"));
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.findChild<QWidget*>("Memo1")->geometry(), QRect(11, 45, 98, 321));

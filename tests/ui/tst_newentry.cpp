@@ -1,0 +1,361 @@
+#include "recordingnotices.h"
+#include "ui/Unit1.h"
+#include "ui/controls.h"
+#include "ui/dialog.h"
+#include "ui/listview.h"
+#include "ui/newentry.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace linkwell;
+
+namespace {
+
+using Entries = QList<QPair<QByteArray, QByteArray>>;
+
+Entries numbered(int count)
+{
+    Entries out;
+    for (int i = 1; i <= count; ++i)
+        out << qMakePair("name" + QByteArray::number(i), "url" + QByteArray::number(i));
+    return out;
+}
+
+// One entry whose image takes exactly `size` bytes (at least 13).
+Entries imageOfSize(int size)
+{
+    return {{"a", QByteArray(size - 7 - 1 - 4, 'u')}};
+}
+
+// Types into a box as the user does; '|' stands for the Enter key.
+void type(TextBox* box, const QByteArray& text)
+{
+    box->setFocus();
+    box->moveCursor(QTextCursor::End);
+    for (const char c : text) {
+        if (c == '|')
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            QTest::keyClicks(box, QString(QLatin1Char(c)));
+    }
+}
+
+// The main window with its real new-entry dialog, the list loaded as a
+// download leaves it.
+struct Window {
+    explicit Window(const Entries& entries = {}, int selected = 0)
+    {
+        form = std::make_unique<TForm1>(notices, dir.path());
+        dialog = std::make_unique<TForm2>(notices, form.get());
+        form->setNewEntryDialog(*dialog);
+        for (const auto& [name, url] : entries)
+            form->store().append(name, url);
+        if (!entries.isEmpty()) {
+            form->FillListBox();
+            form->ListBox1->setItemIndex(selected);
+            form->ShowSelected();
+        }
+        notices.clear();
+    }
+
+    // Clicks "Insert new" and, once the dialog is modal, runs what the user
+    // does there. A dialog the steps leave open is closed, and noted.
+    void insert(const std::function<void(TForm2&)>& steps)
+    {
+        leftOpen = false;
+        QTimer::singleShot(0, [this, steps] { whenModal(steps, 200); });
+        form->btnNew->click();
+    }
+
+    void whenModal(const std::function<void(TForm2&)>& steps, int triesLeft)
+    {
+        if (QApplication::activeModalWidget() != dialog.get()) {
+            if (triesLeft > 0)
+                QTimer::singleShot(5, [this, steps, triesLeft] { whenModal(steps, triesLeft - 1); });
+            return;
+        }
+        steps(*dialog);
+        if (dialog->isVisible()) {
+            leftOpen = true;
+            dialog->reject();
+        }
+    }
+
+    QStringList names() const
+    {
+        QStringList out;
+        for (const QByteArray& n : form->ListBox1->itemTexts())
+            out << QString::fromLatin1(n);
+        return out;
+    }
+
+    QTemporaryDir dir;
+    testing::RecordingNotices notices;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm2> dialog;
+    bool leftOpen = false;
+};
+
+QPushButton* button(TForm2& d, const char* name)
+{
+    return d.findChild<QPushButton*>(name);
+}
+
+QString label(TForm2& d, const char* name)
+{
+    return d.findChild<QLabel*>(name)->text();
+}
+
+void fillAndAdd(TForm2& d, const QByteArray& name, const QByteArray& url)
+{
+    type(d.Memo1, name);
+    type(d.Memo2, url);
+    button(d, "Button1")->click();
+}
+
+} // namespace
+
+class TestNewEntry : public QObject {
+    Q_OBJECT
+private slots:
+    void addToListRefusal_data();
+    void addToListRefusal();
+
+    void insertsAfterTheSelectedRow_data();
+    void insertsAfterTheSelectedRow();
+    void refusedBeforeTheDialogOpens_data();
+    void refusedBeforeTheDialogOpens();
+    void sizeLimitInTheDialog_data();
+    void sizeLimitInTheDialog();
+    void checksRunInOrder();
+    void textsAreTakenAsTyped();
+    void cancelAfterARefusal();
+    void closeBoxInsertsNothing();
+    void dialogHasNoDefaultButton();
+};
+
+void TestNewEntry::addToListRefusal_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("url");
+    QTest::addColumn<int>("baseSize");
+    QTest::addColumn<QString>("refusal");
+
+    const QString tooMany = QStringLiteral("Too many characters.");
+    QTest::newRow("both empty: the name is reported") << QByteArray() << QByteArray() << 0
+                                                      << QStringLiteral("Name section is empty.");
+    QTest::newRow("empty URL") << QByteArray("n") << QByteArray() << 0
+                               << QStringLiteral("URL section is empty.");
+    QTest::newRow("empty name and too long: the name first")
+        << QByteArray() << QByteArray(300, 'u') << 1990 << QStringLiteral("Name section is empty.");
+    QTest::newRow("1998 exactly") << QByteArray(2, 'n') << QByteArray(2, 'u') << 1990 << QString();
+    QTest::newRow("1999") << QByteArray(3, 'n') << QByteArray(2, 'u') << 1990 << tooMany;
+    QTest::newRow("empty store: 255 + 255 fit") << QByteArray(255, 'n') << QByteArray(255, 'u') << 0
+                                                << QString();
+    QTest::newRow("a base size that would wrap 32 bits")
+        << QByteArray("n") << QByteArray("u") << int(std::numeric_limits<std::int32_t>::max()) << tooMany;
+}
+
+void TestNewEntry::addToListRefusal()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, url);
+    QFETCH(int, baseSize);
+    QFETCH(QString, refusal);
+    QCOMPARE(AddToListRefusal(name, url, baseSize), refusal);
+}
+
+void TestNewEntry::insertsAfterTheSelectedRow_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("position");
+    QTest::newRow("empty list: row 0") << 0 << -1 << 0;
+    QTest::newRow("middle") << 3 << 1 << 2;
+    QTest::newRow("first") << 3 << 0 << 1;
+    QTest::newRow("last row: appended") << 3 << 2 << 3;
+}
+
+void TestNewEntry::insertsAfterTheSelectedRow()
+{
+    QFETCH(int, entries);
+    QFETCH(int, selected);
+    QFETCH(int, position);
+
+    Window w(numbered(entries), selected);
+    w.insert([](TForm2& d) { fillAndAdd(d, "New", "new.url"); });
+    QVERIFY(!w.leftOpen);
+
+    QStringList expected;
+    for (const auto& e : numbered(entries))
+        expected << QString::fromLatin1(e.first);
+    expected.insert(position, QStringLiteral("New"));
+    QCOMPARE(w.names(), expected);
+    QCOMPARE(w.form->store().name(position), QByteArray("New"));
+    QCOMPARE(w.form->store().url(position), QByteArray("new.url"));
+    QCOMPARE(w.form->store().UrlList().size(), entries + 1);
+    QCOMPARE(w.form->ListBox1->itemIndex(), position);
+    QCOMPARE(w.form->Label7->text(), QString::number(entries + 1));
+    QCOMPARE(w.form->Label18->text(), QString::number(position + 1));
+    QCOMPARE(w.form->Memo1->text(), QByteArray("New"));
+    QCOMPARE(w.form->Memo2->text(), QByteArray("new.url"));
+    for (QWidget* c : std::initializer_list<QWidget*>{w.form->EditStyle, w.form->chShowStyle, w.form->btnSaveFile,
+                                                      w.form->btnUpload, w.form->btnDelete, w.form->btnUp,
+                                                      w.form->btnDown})
+        QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
+    QVERIFY(w.notices.log.isEmpty());
+}
+
+void TestNewEntry::refusedBeforeTheDialogOpens_data()
+{
+    QTest::addColumn<Entries>("entries");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("100 small entries") << numbered(100) << QStringLiteral("Too many entries (100=max)");
+    Entries bigHundred = numbered(99);
+    bigHundred << qMakePair(QByteArray("x"), QByteArray(1500, 'u'));
+    QTest::newRow("100 entries, image too big as well")
+        << bigHundred << QStringLiteral("Too many entries (100=max)");
+    QTest::newRow("image of 1993 bytes") << imageOfSize(1993) << QStringLiteral("Not enough memory");
+    QTest::newRow("image that would not even fit") << imageOfSize(2500) << QStringLiteral("Not enough memory");
+}
+
+void TestNewEntry::refusedBeforeTheDialogOpens()
+{
+    QFETCH(Entries, entries);
+    QFETCH(QString, message);
+
+    Window w(entries);
+    int opened = 0;
+    w.form->setNewEntryOpener([&](std::int32_t) {
+        ++opened;
+        return std::optional<EntNameUrl>();
+    });
+    w.form->btnNew->click();
+    QCOMPARE(opened, 0);
+    QCOMPARE(w.notices.log, (QStringList{"beep", "message: " + message}));
+    QCOMPARE(w.form->store().count(), entries.size());
+    QCOMPARE(w.form->ListBox1->itemCount(), int(entries.size()));
+}
+
+void TestNewEntry::sizeLimitInTheDialog_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("one-character pair fits 1992") << QByteArray("n") << true;
+    QTest::newRow("two-character name does not") << QByteArray("nn") << false;
+}
+
+void TestNewEntry::sizeLimitInTheDialog()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, accepted);
+
+    Window w(imageOfSize(1992));
+    w.insert([&](TForm2& d) {
+        QCOMPARE(d.BaseSize, 1992);
+        fillAndAdd(d, name, "u");
+    });
+    QCOMPARE(w.leftOpen, !accepted);
+    QCOMPARE(w.form->store().count(), accepted ? 2 : 1);
+    QCOMPARE(w.notices.log, accepted ? QStringList() : (QStringList{"beep", "message: Too many characters."}));
+}
+
+void TestNewEntry::checksRunInOrder()
+{
+    Window w;
+    QStringList afterEachClick;
+    w.insert([&](TForm2& d) {
+        button(d, "Button1")->click();
+        afterEachClick << w.notices.log.join('/');
+        type(d.Memo1, "n");
+        button(d, "Button1")->click();
+        afterEachClick << w.notices.log.join('/');
+    });
+    QVERIFY(w.leftOpen);
+    QCOMPARE(afterEachClick,
+             (QStringList{"beep/message: Name section is empty.",
+                          "beep/message: Name section is empty./beep/message: URL section is empty."}));
+    QCOMPARE(w.form->store().count(), 0);
+}
+
+void TestNewEntry::textsAreTakenAsTyped()
+{
+    Window w(numbered(1));
+    QStringList counts;
+    w.insert([&](TForm2& d) {
+        type(d.Memo1, "   |x");
+        type(d.Memo2, "u");
+        counts << label(d, "Label5") << label(d, "Label6");
+        button(d, "Button1")->click();
+    });
+    QVERIFY(!w.leftOpen);
+    QCOMPARE(counts, (QStringList{"6", "1"})); // a line break counts two
+    QCOMPARE(w.form->store().name(1), QByteArray("   \r\nx"));
+    QCOMPARE(w.form->store().url(1), QByteArray("u"));
+}
+
+void TestNewEntry::cancelAfterARefusal()
+{
+    Window w(numbered(2));
+    w.insert([](TForm2& d) {
+        type(d.Memo1, "only a name");
+        button(d, "Button1")->click();
+        QVERIFY(d.isVisible()); // refused: the texts stay
+        QCOMPARE(d.Memo1->text(), QByteArray("only a name"));
+        button(d, "Button3")->click();
+    });
+    QVERIFY(!w.leftOpen);
+    QCOMPARE(w.form->store().count(), 2);
+    QVERIFY(w.dialog->result == std::nullopt);
+
+    // The next opening starts empty, with both counts "0".
+    QStringList seen;
+    w.insert([&](TForm2& d) {
+        seen << QString::fromLatin1(d.Memo1->text()) << QString::fromLatin1(d.Memo2->text())
+             << label(d, "Label5") << label(d, "Label6");
+        button(d, "Button3")->click();
+    });
+    QCOMPARE(seen, (QStringList{"", "", "0", "0"}));
+    QCOMPARE(w.form->focusWidget(), w.form->ListBox1);
+}
+
+void TestNewEntry::closeBoxInsertsNothing()
+{
+    Window w;
+    w.insert([](TForm2& d) {
+        type(d.Memo1, "name");
+        type(d.Memo2, "url");
+        d.close(); // the close box
+    });
+    QVERIFY(!w.leftOpen);
+    QCOMPARE(w.form->store().count(), 0);
+    QCOMPARE(w.form->ListBox1->itemCount(), 0);
+    QCOMPARE(w.dialog->Memo1->text(), QByteArray());
+    QCOMPARE(label(*w.dialog, "Label5"), QStringLiteral("0"));
+    QVERIFY(w.notices.log.isEmpty());
+}
+
+void TestNewEntry::dialogHasNoDefaultButton()
+{
+    // Enter in a memo starts a new line instead of pressing a button.
+    Window w;
+    QByteArray typed;
+    w.insert([&](TForm2& d) {
+        type(d.Memo1, "a|b");
+        typed = d.Memo1->text();
+        QVERIFY(d.isVisible());
+        button(d, "Button3")->click();
+    });
+    QCOMPARE(typed, QByteArray("a\r\nb"));
+    QCOMPARE(w.form->store().count(), 0);
+}
+
+QTEST_MAIN(TestNewEntry)
+#include "tst_newentry.moc"

@@ -1,0 +1,150 @@
+#include "recordingnotices.h"
+#include "ui/Unit1.h"
+#include "ui/controls.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace linkwell;
+
+namespace {
+
+using Entries = QList<QPair<QByteArray, QByteArray>>;
+
+QByteArray imageOf(const Entries& entries)
+{
+    QByteArray image("MME20C", 7);
+    for (const auto& [name, url] : entries)
+        image += url + QByteArray("\0=", 2) + name + QByteArray("\0\x01", 2);
+    return image;
+}
+
+// What a user sees of the list: enough to tell whether a command changed it.
+struct Snapshot {
+    QList<QByteArray> names, urls, items;
+    int selected;
+    QByteArray memo1, memo2;
+    QStringList labels;
+    QList<bool> enabled;
+    bool operator==(const Snapshot& o) const
+    {
+        return names == o.names && urls == o.urls && items == o.items && selected == o.selected &&
+               memo1 == o.memo1 && memo2 == o.memo2 && labels == o.labels && enabled == o.enabled;
+    }
+};
+
+struct Window {
+    Window()
+    {
+        form = std::make_unique<TForm1>(notices, dir.path());
+        for (const auto& [name, url] : Entries{{"kept 1", "k1.url"}, {"kept 2", "k2.url"}, {"kept 3", "k3.url"}})
+            form->store().append(name, url);
+        form->FillListBox();
+        form->ListBox1->setItemIndex(1);
+        form->ShowSelected();
+        notices.clear();
+    }
+
+    Snapshot snapshot() const
+    {
+        QList<bool> enabled;
+        for (QWidget* c : std::initializer_list<QWidget*>{
+                 form->ListBox1, form->chShowStyle, form->EditStyle, form->btnDelete, form->btnUp, form->btnDown,
+                 form->btnSaveFile, form->btnUpload, form->btnNew, form->btnDownload, form->btnOpenFile})
+            enabled << c->isEnabled();
+        return {form->store().NameList(),
+                form->store().UrlList(),
+                form->ListBox1->itemTexts(),
+                form->ListBox1->itemIndex(),
+                form->Memo1->text(),
+                form->Memo2->text(),
+                {form->Label3->text(), form->Label4->text(), form->Label7->text(), form->Label18->text()},
+                enabled};
+    }
+
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    }
+
+    QTemporaryDir dir;
+    testing::RecordingNotices notices;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace
+
+class TestWindowCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void openFillsTheList();
+    void refusedOpenKeepsEverything_data();
+    void refusedOpenKeepsEverything();
+    void saveWritesTheImageAndNamesTheFile();
+};
+
+void TestWindowCommands::openFillsTheList()
+{
+    Window w;
+    w.notices.openAnswers << w.file("phone.bin", imageOf({{"Seznam", "wap.seznam.cz"}, {"Idnes", "wap.idnes.cz"}}));
+    w.form->btnOpenFile->click();
+    QCOMPARE(w.form->ListBox1->itemTexts(), (QList<QByteArray>{"Seznam", "Idnes"}));
+    QCOMPARE(w.form->ListBox1->itemIndex(), 0);
+    QCOMPARE(w.form->Memo1->text(), QByteArray("Seznam"));
+    QCOMPARE(w.form->Memo2->text(), QByteArray("wap.seznam.cz"));
+    QCOMPARE(w.form->Label7->text(), QStringLiteral("2"));
+    QCOMPARE(w.form->Label18->text(), QStringLiteral("1"));
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: phone.bin"));
+    QCOMPARE(w.notices.log.size(), 1); // the dialog only
+}
+
+void TestWindowCommands::refusedOpenKeepsEverything_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("missing");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("empty file") << QByteArray() << false << QStringLiteral("Linkwell: wrong.bin");
+    QTest::newRow("not an image") << QByteArray("PK\x03\x04 some archive") << false
+                                  << QStringLiteral("Linkwell: wrong.bin");
+    QTest::newRow("does not fit") << imageOf({{"a", QByteArray(1200, 'u')}, {"b", QByteArray(1200, 'v')}}) << false
+                                  << QStringLiteral("Linkwell: wrong.bin");
+    QTest::newRow("missing") << QByteArray() << true << QStringLiteral("Linkwell");
+}
+
+void TestWindowCommands::refusedOpenKeepsEverything()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, missing);
+    QFETCH(QString, caption);
+
+    Window w;
+    const Snapshot before = w.snapshot();
+    w.notices.openAnswers << (missing ? w.dir.filePath("wrong.bin") : w.file("wrong.bin", bytes));
+    w.form->btnOpenFile->click();
+    QVERIFY(w.snapshot() == before);
+    QCOMPARE(w.form->windowTitle(), caption);
+    QVERIFY(w.notices.count("beep") >= 1);
+}
+
+void TestWindowCommands::saveWritesTheImageAndNamesTheFile()
+{
+    Window w;
+    w.notices.saveAnswers << w.dir.filePath("saved.bin");
+    w.form->btnSaveFile->click();
+    QFile f(w.dir.filePath("saved.bin"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), imageOf({{"kept 1", "k1.url"}, {"kept 2", "k2.url"}, {"kept 3", "k3.url"}}));
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: saved.bin"));
+    QCOMPARE(w.notices.dialogRequests.at(0).directory, QCoreApplication::applicationDirPath());
+}
+
+QTEST_MAIN(TestWindowCommands)
+#include "tst_windowcommands.moc"
