@@ -7,16 +7,6 @@
 
 namespace {
 
-class SilentNotices : public linkwell::Notices {
-public:
-    void beep() override {}
-    void message(const QString&) override {}
-    bool confirm(const QString&) override { return false; }
-    void errorBox(const QString&) override {}
-    QString openFileName(const linkwell::FileDialogRequest&) override { return {}; }
-    QString saveFileName(const linkwell::FileDialogRequest&) override { return {}; }
-};
-
 // 100 records of 8-byte URLs and 8-byte names, nine of them 7-byte names:
 // 7 + 91 * 20 + 9 * 19 = 1998 bytes.
 void fillFullStore(linkwell::FavouritesStore& store)
@@ -29,7 +19,7 @@ void fillFullStore(linkwell::FavouritesStore& store)
 
 void BM_BuildSection(benchmark::State& state)
 {
-    SilentNotices notices;
+    linkwell::SilentNotices notices;
     linkwell::FavouritesStore store(notices);
     fillFullStore(store);
     for (auto _ : state) {
@@ -43,7 +33,7 @@ BENCHMARK(BM_BuildSection);
 
 void BM_ParseSection(benchmark::State& state)
 {
-    SilentNotices notices;
+    linkwell::SilentNotices notices;
     linkwell::FavouritesStore source(notices);
     fillFullStore(source);
     source.BuildSection();

@@ -11,16 +11,6 @@
 
 namespace {
 
-class SilentNotices : public linkwell::Notices {
-public:
-    void beep() override {}
-    void message(const QString&) override {}
-    bool confirm(const QString&) override { return false; }
-    void errorBox(const QString&) override {}
-    QString openFileName(const linkwell::FileDialogRequest&) override { return {}; }
-    QString saveFileName(const linkwell::FileDialogRequest&) override { return {}; }
-};
-
 void check(bool condition)
 {
     if (!condition)
@@ -34,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace linkwell;
     if (size < 4)
         return 0;
-    SilentNotices notices;
+    linkwell::SilentNotices notices;
     FavouritesStore first(notices);
     std::int32_t dataSize;
     std::memcpy(&dataSize, data, 4);

@@ -31,4 +31,16 @@ public:
     virtual QString saveFileName(const FileDialogRequest& request) = 0;
 };
 
+// Tells nobody anything: answers No and cancels every dialog. For code that
+// runs the store where no one is watching (benchmarks, fuzzing).
+class SilentNotices : public Notices {
+public:
+    void beep() override {}
+    void message(const QString&) override {}
+    bool confirm(const QString&) override { return false; }
+    void errorBox(const QString&) override {}
+    QString openFileName(const FileDialogRequest&) override { return {}; }
+    QString saveFileName(const FileDialogRequest&) override { return {}; }
+};
+
 } // namespace linkwell

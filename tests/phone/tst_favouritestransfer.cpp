@@ -1,13 +1,13 @@
 #include "phone/favouritestransfer.h"
 #include "recordingnotices.h"
+#include "entries.h"
 #include "scriptedphone.h"
 #include "store/favouritesstore.h"
 
 #include <QTest>
 
 using namespace linkwell;
-using linkwell::testing::RecordingNotices;
-using linkwell::testing::ScriptedPhone;
+using namespace linkwell::testing;
 
 namespace {
 
@@ -30,14 +30,6 @@ const QString ClearFailed = QStringLiteral("Some error. Favourites section may b
 QString received(int size)
 {
     return QStringLiteral("Real size of received NVM file: %1 byte(s).").arg(size);
-}
-
-QByteArray imageOf(const QList<QPair<QByteArray, QByteArray>>& entries)
-{
-    QByteArray image("MME20C", 7);
-    for (const auto& [name, url] : entries)
-        image += url + QByteArray("\0=", 2) + name + QByteArray("\0\x01", 2);
-    return image;
 }
 
 // One test's world: the store with what the window held before, the phone and

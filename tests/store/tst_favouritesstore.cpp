@@ -1,4 +1,5 @@
 #include "recordingnotices.h"
+#include "entries.h"
 #include "store/favouritesstore.h"
 
 #include <QRandomGenerator>
@@ -6,9 +7,7 @@
 #include <cstring>
 
 using namespace linkwell;
-using linkwell::testing::RecordingNotices;
-
-using Entries = QList<QPair<QByteArray, QByteArray>>; // name, URL
+using namespace linkwell::testing;
 
 namespace {
 
@@ -20,20 +19,6 @@ QByteArray filled(int size, char c = 'x')
 QByteArray signature()
 {
     return QByteArray(limits::Signature.data(), limits::SignatureSize);
-}
-
-Entries entriesOf(const FavouritesStore& store)
-{
-    Entries out;
-    for (int i = 0; i < store.count(); ++i)
-        out.append({store.NameList().at(i), store.UrlList().at(i)});
-    return out;
-}
-
-void fill(FavouritesStore& store, const Entries& entries)
-{
-    for (const auto& [name, url] : entries)
-        store.append(name, url);
 }
 
 void loadRx(FavouritesStore& store, const QByteArray& bytes, int dataSize)

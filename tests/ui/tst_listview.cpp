@@ -1,4 +1,5 @@
 #include "recordingnotices.h"
+#include "entries.h"
 #include "ui/Unit1.h"
 #include "ui/controls.h"
 #include "ui/listview.h"
@@ -12,18 +13,9 @@
 #include <memory>
 
 using namespace linkwell;
+using namespace linkwell::testing;
 
 namespace {
-
-using Entries = QList<QPair<QByteArray, QByteArray>>;
-
-Entries numbered(int count)
-{
-    Entries out;
-    for (int i = 1; i <= count; ++i)
-        out << qMakePair("name" + QByteArray::number(i), "url" + QByteArray::number(i));
-    return out;
-}
 
 // A store whose image is 1990 bytes, entry 0 having a 10-character name and
 // a 20-character URL, so everything else takes 1956 bytes.

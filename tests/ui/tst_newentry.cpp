@@ -1,4 +1,5 @@
 #include "recordingnotices.h"
+#include "entries.h"
 #include "ui/Unit1.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
@@ -15,18 +16,9 @@
 #include <memory>
 
 using namespace linkwell;
+using namespace linkwell::testing;
 
 namespace {
-
-using Entries = QList<QPair<QByteArray, QByteArray>>;
-
-Entries numbered(int count)
-{
-    Entries out;
-    for (int i = 1; i <= count; ++i)
-        out << qMakePair("name" + QByteArray::number(i), "url" + QByteArray::number(i));
-    return out;
-}
 
 // One entry whose image takes exactly `size` bytes (at least 13).
 Entries imageOfSize(int size)

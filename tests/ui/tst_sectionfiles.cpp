@@ -1,4 +1,5 @@
 #include "recordingnotices.h"
+#include "entries.h"
 #include "store/favouritesstore.h"
 #include "ui/sectionfiles.h"
 
@@ -9,9 +10,7 @@
 #include <QTest>
 
 using namespace linkwell;
-using linkwell::testing::RecordingNotices;
-
-using Entries = QList<QPair<QByteArray, QByteArray>>;
+using namespace linkwell::testing;
 
 namespace {
 
@@ -23,22 +22,6 @@ public:
     QStringList calls;
     QString caption = QStringLiteral("Linkwell");
 };
-
-QByteArray imageOf(const Entries& entries)
-{
-    QByteArray image("MME20C", 7);
-    for (const auto& [name, url] : entries)
-        image += url + QByteArray("\0=", 2) + name + QByteArray("\0\x01", 2);
-    return image;
-}
-
-Entries entriesOf(const FavouritesStore& store)
-{
-    Entries out;
-    for (int i = 0; i < store.count(); ++i)
-        out.append({store.name(i), store.url(i)});
-    return out;
-}
 
 QByteArray readAll(const QString& path)
 {

@@ -1,4 +1,5 @@
 #include "recordingnotices.h"
+#include "entries.h"
 #include "ui/Unit1.h"
 #include "ui/controls.h"
 
@@ -11,18 +12,9 @@
 #include <memory>
 
 using namespace linkwell;
+using namespace linkwell::testing;
 
 namespace {
-
-using Entries = QList<QPair<QByteArray, QByteArray>>;
-
-QByteArray imageOf(const Entries& entries)
-{
-    QByteArray image("MME20C", 7);
-    for (const auto& [name, url] : entries)
-        image += url + QByteArray("\0=", 2) + name + QByteArray("\0\x01", 2);
-    return image;
-}
 
 // What a user sees of the list: enough to tell whether a command changed it.
 struct Snapshot {
