@@ -246,7 +246,11 @@ std::int32_t Link::read(std::int32_t section, std::int32_t subsection, char* buf
     const std::int32_t total = fileSize(section, subsection);
     if (total <= 0)
         return total;
+    // The chunks gather here and reach the caller's buffer only when all have
+    // arrived: a read that breaks off leaves the buffer as it was, so a caller
+    // never mistakes the first chunk of a file for the whole of it.
     const std::int32_t wanted = std::min(total, size);
+    Bytes received(std::size_t(wanted), 0);
     for (std::int32_t offset = 0; offset < wanted;) {
         const std::int32_t count = std::min<std::int32_t>(std::int32_t(ChunkSize), wanted - offset);
         Bytes payload = fileAddress(section, subsection);
@@ -259,9 +263,10 @@ std::int32_t Link::read(std::int32_t section, std::int32_t subsection, char* buf
             return statusResult(answer.frame.status);
         if (answer.frame.payload.size() != std::size_t(count))
             return GBP_PROTOCOL_ERROR;
-        std::memcpy(buffer + offset, answer.frame.payload.data(), std::size_t(count));
+        std::memcpy(received.data() + offset, answer.frame.payload.data(), std::size_t(count));
         offset += count;
     }
+    std::memcpy(buffer, received.data(), received.size());
     return total;
 }
 

@@ -1,6 +1,7 @@
 // The library against linkwell-phonesim over a real pseudo-terminal: every
 // result code provoked for real, and the time each failure may take.
 
+#include <algorithm>
 #include "gbp/gbp.h"
 #include "phonesimprocess.h"
 
@@ -256,6 +257,17 @@ private slots:
         clock.restart();
         QCOMPARE(EndGBPMode(), GBP_OK); // one try only, then the port is let go
         QVERIFY2(clock.elapsed() < 500 + Slack, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void brokenReadLeavesTheBufferAlone()
+    {
+        // Two chunks arrive, then the phone falls silent: the caller must not
+        // find a signature and a part of the file in its buffer.
+        QVERIFY(startPhone({"--seed", seedFile(2000), "--stop-after", "3"}));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        std::vector<char> buffer(2000, '\x55');
+        QCOMPARE(ReadNVMFile(2, 1, buffer.data(), 2000), GBP_PROTOCOL_ERROR);
+        QVERIFY(std::all_of(buffer.begin(), buffer.end(), [](char c) { return c == '\x55'; }));
     }
 
     void answersStayCorrupt_data()

@@ -1,0 +1,161 @@
+// The window, our phone library and the emulator process together, over a
+// real pseudo-terminal.
+#include "entries.h"
+#include "phone/gbpphonelibrary.h"
+#include "phonesimprocess.h"
+#include "recordingnotices.h"
+#include "ui/Unit1.h"
+#include "ui/controls.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace linkwell;
+using namespace linkwell::testing;
+
+namespace {
+
+const Entries Seeded{{"Seznam", "wap.seznam.example"}, {"Po\xe8\x61\x73\xed", "wap.pocasi.example"},
+                     {"Two  blanks", "wap.blanks.example"}};
+
+struct Rig {
+    explicit Rig(const QStringList& phoneOptions, const Entries& seed = Seeded)
+    {
+        QFile seedFile(dir.filePath("seed.bin"));
+        seedFile.open(QIODevice::WriteOnly);
+        seedFile.write(imageOf(seed));
+        seedFile.close();
+        QVERIFY(sim.start(QStringList{"--dir", dir.filePath("phone"), "--seed", seedFile.fileName()} +
+                          phoneOptions));
+        qputenv("LINKWELL_COM1", sim.device().toLocal8Bit());
+        form = std::make_unique<TForm1>(notices, dir.path());
+        form->setPhone(phone);
+    }
+
+    QStringList history() const
+    {
+        QStringList out;
+        for (const QByteArray& line : form->Memo3->lines())
+            out << QString::fromLatin1(line);
+        return out;
+    }
+
+    QByteArray phoneFile() const
+    {
+        QFile f(dir.filePath("phone/nvm_2_1.bin"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    QTemporaryDir dir;
+    PhonesimProcess sim{QStringLiteral(PHONESIM_PATH)};
+    RecordingNotices notices;
+    GbpPhoneLibrary phone;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void downloadEditUploadAndReadBack();
+    void failingPhoneLosesNothing_data();
+    void failingPhoneLosesNothing();
+};
+
+void TestEndToEnd::downloadEditUploadAndReadBack()
+{
+    Rig rig({});
+    TForm1& w = *rig.form;
+    w.btnDownload->click();
+    QCOMPARE(entriesOf(w.store()), Seeded);
+    QCOMPARE(w.ListBox1->itemTexts(), (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
+    QCOMPARE(rig.history().mid(1), (QStringList{"* Everything OK, GBP mode is initialized.",
+                                                "* Real size of received NVM file: 96 byte(s).",
+                                                "* Actual data size: 96", "* Everything OK, GBP mode closed."}));
+
+    // Edit the second entry in place, insert one after it, delete the first.
+    w.ListBox1->setItemIndex(1);
+    w.ShowSelected();
+    w.EditStyle->setChecked(true);
+    w.Memo2->setText("wap.pocasi.example/praha");
+    w.EditStyle->setChecked(false);
+    w.setNewEntryOpener([](std::int32_t) { return std::optional<EntNameUrl>({"New", "wap.new.example"}); });
+    w.btnNew->click();
+    w.ListBox1->setItemIndex(0);
+    rig.notices.confirmAnswers << true;
+    w.btnDelete->click();
+    const Entries edited{{"Po\xe8\x61\x73\xed", "wap.pocasi.example/praha"},
+                         {"New", "wap.new.example"},
+                         {"Two  blanks", "wap.blanks.example"}};
+    QCOMPARE(entriesOf(w.store()), edited);
+
+    w.btnUpload->click();
+    const QByteArray image = imageOf(edited);
+    QCOMPARE(rig.phoneFile(), image + QByteArray(2000 - image.size(), '\0'));
+    QCOMPARE(rig.history().mid(5), (QStringList{"* Everything OK, GBP mode is initialized.",
+                                                "* Everything OK, your data are now stored in the phone.",
+                                                QStringLiteral("* Uploaded %1/2000 bytes (max. 1998).").arg(image.size()),
+                                                "* Everything OK, GBP mode closed."}));
+
+    // A second window reads back what the first one wrote.
+    RecordingNotices otherNotices;
+    TForm1 other(otherNotices, rig.dir.path());
+    other.setPhone(rig.phone);
+    other.btnDownload->click();
+    QCOMPARE(entriesOf(other.store()), edited);
+    QCOMPARE(other.windowTitle(), QStringLiteral("Linkwell: downloaded phone data"));
+    QVERIFY(rig.notices.log.size() == 1 && otherNotices.log.isEmpty()); // the delete question only
+}
+
+void TestEndToEnd::failingPhoneLosesNothing_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("history");
+    QTest::addColumn<QStringList>("notices");
+    QTest::addColumn<int>("boundMs");
+
+    QTest::newRow("silent phone")
+        << QStringList{"--silent"}
+        << QStringList{"* The phone does not respond to AT commands. May be it's not properly connected."}
+        << QStringList{"beep"} << 3000;
+    QTest::newRow("phone that stops mid-transfer")
+        << QStringList{"--stop-after", "3", "--oversize", "6000"}
+        << QStringList{"* Everything OK, GBP mode is initialized.",
+                       "* Communication error. An error occured in the GBP protocol (bad checksum etc.).",
+                       "* Actual data size: 0", "* Everything OK, GBP mode closed."}
+        << QStringList{"beep", "message: Bad header"} << 6000;
+}
+
+void TestEndToEnd::failingPhoneLosesNothing()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, history);
+    QFETCH(QStringList, notices);
+    QFETCH(int, boundMs);
+
+    Rig rig(options);
+    TForm1& w = *rig.form;
+    fill(w.store(), {{"mine", "my.url"}, {"unsaved", "work.url"}});
+    w.FillListBox();
+    w.ShowSelected();
+
+    QElapsedTimer clock;
+    clock.start();
+    w.btnDownload->click();
+    QVERIFY2(clock.elapsed() < boundMs, qPrintable(QString::number(clock.elapsed())));
+
+    QCOMPARE(rig.history().mid(1), history);
+    QCOMPARE(rig.notices.log, notices);
+    QCOMPARE(entriesOf(w.store()), (Entries{{"mine", "my.url"}, {"unsaved", "work.url"}}));
+    QCOMPARE(w.ListBox1->itemTexts(), (QList<QByteArray>{"mine", "unsaved"}));
+    QCOMPARE(w.Memo1->text(), QByteArray("mine"));
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
