@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "phone/favouritestransfer.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/cp1250.h"
@@ -11,6 +12,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScopeGuard>
 #include <QIcon>
 #include <QPixmap>
 
@@ -326,9 +329,44 @@ void TForm1::btnDownClick()
     moveSelected(+1);
 }
 
-// Download and upload arrive with the phone link.
-void TForm1::btnDownloadClick() {}
-void TForm1::btnUploadClick() {}
+PhoneLibrary& TForm1::phone()
+{
+    if (!phone_)
+        throw std::logic_error("No phone library");
+    return *phone_;
+}
+
+namespace {
+
+// The phone calls block the window; the cursor says so until they are done.
+auto waitCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    return qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+}
+
+} // namespace
+
+void TForm1::btnDownloadClick()
+{
+    const auto restore = waitCursor();
+    const DownloadOutcome outcome = DownloadFavourites(
+        store_, phone(), [this](const QString& line) { AddHistory(line); }, notices_, portNumber_);
+    if (outcome == DownloadOutcome::LinkFailed)
+        return;
+    if (outcome == DownloadOutcome::Loaded && store_.count() > 0) {
+        FillListBox();
+        ShowSelected();
+    }
+    setWindowTitle(QStringLiteral("Linkwell: downloaded phone data"));
+}
+
+void TForm1::btnUploadClick()
+{
+    const auto restore = waitCursor();
+    UploadFavourites(store_, phone(), [this](const QString& line) { AddHistory(line); }, notices_,
+                     portNumber_);
+}
 void TForm1::btnSaveFileClick()
 {
     files_.save();

@@ -27,6 +27,7 @@ namespace linkwell {
 class CheckBox;
 class ListBox;
 class Notices;
+class PhoneLibrary;
 class TextBox;
 } // namespace linkwell
 
@@ -65,6 +66,9 @@ public:
     std::int32_t OtherSize() const { return otherSize_; }
     // Enables or disables a group of controls (ui/listview.h).
     void setControlsEnabled(unsigned controls, bool enabled);
+
+    // The phone library "Download" and "Upload" talk to.
+    void setPhone(linkwell::PhoneLibrary& phone) { phone_ = &phone; }
 
     // The new-entry dialog "Insert new" opens. Tests may put an opener of
     // their own in its place; the dialog is emptied after every use.
@@ -129,6 +133,7 @@ private:
     void enterEditMode();
     void leaveEditMode();
     void moveSelected(int offset);
+    linkwell::PhoneLibrary& phone();
     void connectHandlers();
     template <class Signal, class Sender> void on(Sender* sender, Signal signal, void (TForm1::*handler)());
 
@@ -141,6 +146,7 @@ private:
     std::int32_t otherSize_ = 0;
     bool closed_ = false;
     linkwell::SectionFiles files_;
+    linkwell::PhoneLibrary* phone_ = nullptr;
     NewEntryOpener openNewEntry_;
     std::function<void()> resetNewEntry_;
 };

@@ -1,4 +1,5 @@
 #include "recordingnotices.h"
+#include "scriptedphone.h"
 #include "entries.h"
 #include "ui/Unit1.h"
 #include "ui/controls.h"
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -34,6 +36,7 @@ struct Window {
     Window()
     {
         form = std::make_unique<TForm1>(notices, dir.path());
+        form->setPhone(phone);
         for (const auto& [name, url] : Entries{{"kept 1", "k1.url"}, {"kept 2", "k2.url"}, {"kept 3", "k3.url"}})
             form->store().append(name, url);
         form->FillListBox();
@@ -67,8 +70,17 @@ struct Window {
         return f.fileName();
     }
 
+    QStringList history() const
+    {
+        QStringList out;
+        for (const QByteArray& line : form->Memo3->lines())
+            out << QString::fromLatin1(line);
+        return out;
+    }
+
     QTemporaryDir dir;
     testing::RecordingNotices notices;
+    ScriptedPhone phone;
     std::unique_ptr<TForm1> form;
 };
 
@@ -81,6 +93,11 @@ private slots:
     void refusedOpenKeepsEverything_data();
     void refusedOpenKeepsEverything();
     void saveWritesTheImageAndNamesTheFile();
+    void downloadShowsThePhonesList();
+    void failedDownloadKeepsEverything_data();
+    void failedDownloadKeepsEverything();
+    void downloadOfAnEmptyPhoneEmptiesTheList();
+    void uploadSendsTheList();
 };
 
 void TestWindowCommands::openFillsTheList()
@@ -136,6 +153,74 @@ void TestWindowCommands::saveWritesTheImageAndNamesTheFile()
     QCOMPARE(f.readAll(), imageOf({{"kept 1", "k1.url"}, {"kept 2", "k2.url"}, {"kept 3", "k3.url"}}));
     QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: saved.bin"));
     QCOMPARE(w.notices.dialogRequests.at(0).directory, QCoreApplication::applicationDirPath());
+}
+
+void TestWindowCommands::downloadShowsThePhonesList()
+{
+    Window w;
+    w.form->RadioButtons[2]->setChecked(true);
+    w.phone.file = imageOf({{"Seznam", "wap.seznam.cz"}, {"Idnes", "wap.idnes.cz"}, {"Jizdni rady", "wap.idos.cz"}});
+    w.form->btnDownload->click();
+
+    QCOMPARE(w.phone.calls.first(), QStringLiteral("InitGBPMode(3)"));
+    QCOMPARE(w.form->ListBox1->itemTexts(), (QList<QByteArray>{"Seznam", "Idnes", "Jizdni rady"}));
+    QCOMPARE(w.form->ListBox1->itemIndex(), 0);
+    QCOMPARE(w.form->Memo1->text(), QByteArray("Seznam"));
+    QCOMPARE(w.form->Label7->text(), QStringLiteral("3"));
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: downloaded phone data"));
+    QCOMPARE(w.history().mid(2), (QStringList{"* Everything OK, GBP mode is initialized.",
+                                              "* Real size of received NVM file: 77 byte(s).",
+                                              "* Actual data size: 77", "* Everything OK, GBP mode closed."}));
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void TestWindowCommands::failedDownloadKeepsEverything_data()
+{
+    QTest::addColumn<int>("initResult");
+    QTest::addColumn<int>("readResult");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("no link") << -3 << 0 << QStringLiteral("Linkwell");
+    QTest::newRow("read fails") << 0 << -5 << QStringLiteral("Linkwell: downloaded phone data");
+}
+
+void TestWindowCommands::failedDownloadKeepsEverything()
+{
+    QFETCH(int, initResult);
+    QFETCH(int, readResult);
+    QFETCH(QString, caption);
+
+    Window w;
+    const Snapshot before = w.snapshot();
+    w.phone.initResults << initResult;
+    w.phone.readResults << readResult;
+    w.form->btnDownload->click();
+    QVERIFY(w.snapshot() == before);
+    QCOMPARE(w.form->windowTitle(), caption);
+    QCOMPARE(w.notices.log.first(), QStringLiteral("beep"));
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void TestWindowCommands::downloadOfAnEmptyPhoneEmptiesTheList()
+{
+    Window w;
+    w.phone.file = imageOf({});
+    w.form->btnDownload->click();
+    QCOMPARE(w.form->store().count(), 0);
+    QCOMPARE(w.form->ListBox1->itemCount(), 0);
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: downloaded phone data"));
+    QVERIFY(w.notices.log.isEmpty());
+}
+
+void TestWindowCommands::uploadSendsTheList()
+{
+    Window w;
+    const Snapshot before = w.snapshot();
+    w.form->btnUpload->click();
+    const QByteArray image = imageOf({{"kept 1", "k1.url"}, {"kept 2", "k2.url"}, {"kept 3", "k3.url"}});
+    QCOMPARE(w.phone.file, image + QByteArray(2000 - image.size(), '\0'));
+    QCOMPARE(w.history().at(3), QStringLiteral("* Uploaded %1/2000 bytes (max. 1998).").arg(image.size()));
+    QVERIFY(w.snapshot() == before);
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell"));
 }
 
 QTEST_MAIN(TestWindowCommands)
