@@ -31,7 +31,7 @@ struct CliContext {
     CliNotices::AnswerReader answers;
     // The phone service library, opened on demand; empty when the program was
     // built without one.
-    std::function<std::unique_ptr<PhoneLibrary>()> openPhone;
+    std::function<std::shared_ptr<PhoneLibrary>()> openPhone;
 };
 
 // The whole program: arguments as main() gets them (the first is the

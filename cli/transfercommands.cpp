@@ -18,9 +18,9 @@ HistorySink printHistory(QTextStream& out)
     };
 }
 
-std::unique_ptr<PhoneLibrary> openPhone(CliContext& context)
+std::shared_ptr<PhoneLibrary> openPhone(CliContext& context)
 {
-    std::unique_ptr<PhoneLibrary> phone = context.openPhone ? context.openPhone() : nullptr;
+    std::shared_ptr<PhoneLibrary> phone = context.openPhone ? context.openPhone() : nullptr;
     if (!phone)
         throw CliError(QStringLiteral("the phone service library is not available"));
     return phone;
@@ -30,7 +30,7 @@ std::unique_ptr<PhoneLibrary> openPhone(CliContext& context)
 
 int downloadCommand(const TransferRequest& request, CliContext& context)
 {
-    const std::unique_ptr<PhoneLibrary> phone = openPhone(context);
+    const std::shared_ptr<PhoneLibrary> phone = openPhone(context);
     CliNotices notices(context.err, context.answers);
     FavouritesStore store(notices);
     store.ClearAll();
@@ -80,7 +80,7 @@ int uploadCommand(const TransferRequest& request, CliContext& context)
         }
     }
 
-    const std::unique_ptr<PhoneLibrary> phone = openPhone(context);
+    const std::shared_ptr<PhoneLibrary> phone = openPhone(context);
     notices.setSubject(QStringLiteral("COM%1").arg(request.port));
     return UploadFavourites(store, *phone, printHistory(context.out), notices, request.port)
                ? ExitOk

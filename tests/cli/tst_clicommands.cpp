@@ -474,6 +474,8 @@ private slots:
         QTest::newRow("missing image") << QStringList{"export", "@nothing.bin", "--format", "html", "-o", "@out.bin"}
                                        << 1 << "nothing.bin: File not exists.";
         QTest::newRow("usage") << QStringList{"build", "@in.json"} << 2 << "-o OUTPUT is missing";
+        QTest::newRow("upload with nobody to ask")
+            << QStringList{"upload", "--port", "1", "@image.bin"} << 1 << "pass --yes";
     }
     void theProgramRefusesWithStatusAndNoFile()
     {
