@@ -1,3 +1,4 @@
+#include "phone/gbpphonelibrary.h"
 #include "ui/Unit1.h"
 #include "ui/dialog.h"
 #include "ui/qtnotices.h"
@@ -16,7 +17,9 @@ int main(int argc, char* argv[])
     app.setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
 
     linkwell::QtNotices notices;
+    linkwell::GbpPhoneLibrary phone;
     TForm1 form(notices);
+    form.setPhone(phone);
     TForm2 dialog(notices, &form);
     dialog.hide();
     form.setNewEntryDialog(dialog);

@@ -4,33 +4,10 @@ namespace linkwell {
 
 namespace {
 
-// The texts for the codes every operation but the link's own shares.
-struct CommonTexts {
-    const char* notInitialized; // -4
-    const char* communication;  // -5
-    const char* invalidArgument; // -7
-    const char* status;         // any other
-};
-
-QString common(const CommonTexts& texts, std::int32_t code)
-{
-    switch (code) {
-    case -4:
-        return QString::fromLatin1(texts.notInitialized);
-    case -5:
-        return QString::fromLatin1(texts.communication);
-    case -7:
-        return QString::fromLatin1(texts.invalidArgument);
-    default:
-        return QString::fromLatin1(texts.status);
-    }
-}
-
 QString initText(std::int32_t code)
 {
     switch (code) {
-    case 0:
-        return QStringLiteral("Everything OK, GBP mode is initialized.");
+    case 0: return QStringLiteral("Everything OK, GBP mode is initialized.");
     case -1:
         return QStringLiteral("The library is already accessed to some port, it cannot use two ports at "
                               "once. Call the EndGBPMode first.");
@@ -40,59 +17,83 @@ QString initText(std::int32_t code)
     case -3:
         return QStringLiteral("The phone does not respond to AT commands. May be it's not properly "
                               "connected.");
-    default:
-        return {};
+    default: return {};
     }
 }
 
 QString endText(std::int32_t code)
 {
     switch (code) {
-    case 0:
-        return QStringLiteral("Everything OK, GBP mode closed.");
+    case 0: return QStringLiteral("Everything OK, GBP mode closed.");
     case -4:
         return QStringLiteral("No port is open now, you can call this only after successfully initialize "
                               "of GBP mode.");
-    default:
-        return {};
+    default: return {};
     }
 }
 
-const CommonTexts FileSizeTexts{
-    "The GBP mode is not initialized. Call the InitGBPMode function first.",
-    "Communication error. An error occured in the GBP protocol (bad checksum etc.).",
-    "Some argument passed to function is invalid (the OutBuf is NULL).",
-    "The status of GBP frame wasn't zero (OK). May occur when the specified section/subsection does "
-    "not exist, but can mean anything.",
-};
+QString sizeText(std::int32_t code)
+{
+    switch (code) {
+    case 0: return QStringLiteral("Zero-length section.");
+    case -4: return QStringLiteral("The GBP mode is not initialized. Call the InitGBPMode function first.");
+    case -5:
+        return QStringLiteral("Communication error. An error occured in the GBP protocol (bad checksum etc.).");
+    case -7: return QStringLiteral("Some argument passed to function is invalid (the OutBuf is NULL).");
+    default:
+        return QStringLiteral("The status of GBP frame wasn't zero (OK). May occur when the specified "
+                              "section/subsection does not exist, but can mean anything.");
+    }
+}
 
-const CommonTexts ReadTexts{
-    "The GBP mode is not initialized. Call the InitGBPMode function first.",
-    "Communication error. An error occured in the GBP protocol (bad checksum etc.).",
-    "Some argument passed to function is invalid (the OutBuf is NULL).",
-    "The status byte of the GBP frame wasn't zero. This may means that the specified NVM file is "
-    "clean or does not exist.",
-};
+QString readText(std::int32_t code)
+{
+    if (code >= 1 && code <= 22000)
+        return QStringLiteral("Real size of received NVM file: %1 byte(s).").arg(code);
+    switch (code) {
+    case 0:
+    case -4:
+    case -5:
+    case -7: return sizeText(code);
+    default:
+        return QStringLiteral("The status byte of the GBP frame wasn't zero. This may means that the "
+                              "specified NVM file is clean or does not exist.");
+    }
+}
 
-const CommonTexts WriteTexts{
-    "No port is open. You have to initialize the GBP mode on some port to call this.",
-    "Communication error. This means that some went wrong in the communication protocol, i.e. wrong "
-    "checksum, timeout, etc. or the specified section/subsection does not exist.",
-    "Some argument passed to function is invalid (the InBuf is NULL).",
-    "The status byte of the GBP frame wasn't zero. That means an error in the parameters or the phone "
-    "state.",
-};
+QString writeText(std::int32_t code)
+{
+    switch (code) {
+    case 0: return QStringLiteral("Everything OK, your data are now stored in the phone.");
+    case -4:
+        return QStringLiteral("No port is open. You have to initialize the GBP mode on some port to call "
+                              "this.");
+    case -5:
+        return QStringLiteral("Communication error. This means that some went wrong in the communication "
+                              "protocol, i.e. wrong checksum, timeout, etc. or the specified "
+                              "section/subsection does not exist.");
+    case -7: return QStringLiteral("Some argument passed to function is invalid (the InBuf is NULL).");
+    default:
+        return QStringLiteral("The status byte of the GBP frame wasn't zero. That means an error in the "
+                              "parameters or the phone state.");
+    }
+}
 
-const CommonTexts ClearTexts{
-    "The port is not open. You can call this only with GBP mode properly initialized.",
-    "An communication error occured (received a bad GBP frame, no response, etc.)",
-    "Some argument passed to function is invalid (the InBuf is NULL).",
-    "The status of GBP frame wasn't zero (OK). This may occur when the specified section/subsection "
-    "does not exist, but it can mean anything.",
-};
-
-// The largest file size a read reports as a size rather than as a status.
-constexpr std::int32_t LargestReportedSize = 22000;
+QString clearText(std::int32_t code)
+{
+    switch (code) {
+    case 0: return QStringLiteral("Everything OK, the file is successfully cleared.");
+    case -4:
+        return QStringLiteral("The port is not open. You can call this only with GBP mode properly "
+                              "initialized.");
+    case -5:
+        return QStringLiteral("An communication error occured (received a bad GBP frame, no response, etc.)");
+    case -7: return QStringLiteral("Some argument passed to function is invalid (the InBuf is NULL).");
+    default:
+        return QStringLiteral("The status of GBP frame wasn't zero (OK). This may occur when the specified "
+                              "section/subsection does not exist, but it can mean anything.");
+    }
+}
 
 } // namespace
 
@@ -103,18 +104,13 @@ QString GbpResultText(const QString& operation, std::int32_t code)
     if (operation == QLatin1String("EndGBPMode"))
         return endText(code);
     if (operation == QLatin1String("GetNVMFileSize"))
-        return code == 0 ? QStringLiteral("Zero-length section.") : common(FileSizeTexts, code);
-    if (operation == QLatin1String("ReadNVMFile")) {
-        if (code >= 1 && code <= LargestReportedSize)
-            return QStringLiteral("Real size of received NVM file: %1 byte(s).").arg(code);
-        return code == 0 ? QStringLiteral("Zero-length section.") : common(ReadTexts, code);
-    }
+        return sizeText(code);
+    if (operation == QLatin1String("ReadNVMFile"))
+        return readText(code);
     if (operation == QLatin1String("WriteNVMFile"))
-        return code == 0 ? QStringLiteral("Everything OK, your data are now stored in the phone.")
-                         : common(WriteTexts, code);
+        return writeText(code);
     if (operation == QLatin1String("ClearNVMFile"))
-        return code == 0 ? QStringLiteral("Everything OK, the file is successfully cleared.")
-                         : common(ClearTexts, code);
+        return clearText(code);
     return {};
 }
 

@@ -5,9 +5,9 @@
 
 namespace linkwell {
 
-// The sentence the communication history shows for a phone library result.
-// Operation names are compared exactly, case included; a pair the table does
-// not cover gives an empty text.
+// The history sentence for a phone library result. `operation` is the
+// library function's name, compared exactly; a pair with no sentence gives an
+// empty text.
 QString GbpResultText(const QString& operation, std::int32_t code);
 
 } // namespace linkwell

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "protocol.h"
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+
+class QSerialPort;
+
+namespace gbp {
+
+// Every wait of the link. docs/phone-protocol.md states the same figures;
+// change both together.
+namespace timing {
+using namespace std::chrono_literals;
+inline constexpr auto AtReply = 400ms;       // for "OK" after one AT command
+inline constexpr int AtTries = 3;            // per AT command
+inline constexpr auto FrameReply = 500ms;    // for the first answer byte after a request
+inline constexpr auto FrameGap = 100ms;      // longest pause inside an answer once it flows
+inline constexpr auto FrameAttempt = 2000ms; // one attempt, however busy the line
+inline constexpr int FrameTries = 3;         // per request, the first send included
+inline constexpr int LeaveTries = 1;         // leaving service mode is best effort
+inline constexpr auto Write = 1000ms;        // for the request bytes to leave the port
+} // namespace timing
+
+// One open link to a phone: the port, the service mode, the exchanges. The C
+// functions of gbp.h forward to the one instance; results are those of gbp.h.
+class Link {
+public:
+    Link();
+    ~Link();
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
+    std::int32_t open(unsigned port);
+    std::int32_t close();
+    std::int32_t fileSize(std::int32_t section, std::int32_t subsection);
+    std::int32_t read(std::int32_t section, std::int32_t subsection, char* buffer, std::int32_t size);
+    std::int32_t write(std::int32_t section, std::int32_t subsection, const char* data,
+                       std::int32_t size);
+    std::int32_t clear(std::int32_t section, std::int32_t subsection);
+
+private:
+    struct Answer {
+        std::int32_t result = 0; // 0, or the failure to hand back
+        protocol::Frame frame;
+    };
+
+    bool send(const QByteArray& bytes);
+    bool waitForBytes(const QDeadlineTimer& deadline);
+    bool atCommand(const QByteArray& command);
+    Answer exchange(std::uint8_t command, const protocol::Bytes& payload,
+                    int tries = timing::FrameTries);
+    // Waits for the answer to (command, sequence): true with the frame, false
+    // when the attempt is over (bad frame, silence, time up).
+    bool awaitAnswer(std::uint8_t command, std::uint8_t sequence, protocol::Frame& answer);
+    void drop();
+
+    std::unique_ptr<QSerialPort> port_;
+    protocol::Decoder decoder_;
+    std::uint8_t sequence_ = 0;
+};
+
+} // namespace gbp

@@ -1,0 +1,398 @@
+// The library against linkwell-phonesim over a real pseudo-terminal: every
+// result code provoked for real, and the time each failure may take.
+
+#include "gbp/gbp.h"
+#include "phonesimprocess.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+
+using linkwell::testing::PhonesimProcess;
+
+namespace {
+
+// The stated waits, with room for a loaded 2-core machine on top.
+constexpr qint64 Slack = 800;
+constexpr qint64 InitSilentBound = 3 * 400 + Slack;     // three tries of the first AT command
+constexpr qint64 FrameSilentBound = 3 * 500 + Slack;    // three tries of one request
+constexpr qint64 QuickBound = 500;                      // below one reply time-out: nothing was waited out
+constexpr qint64 SpoiltBound = 3 * 100 + Slack;         // a spoilt answer is asked for again after a short pause
+
+// Every byte value, so stuffing and the CRC meet flags and escapes too.
+QByteArray pattern(int size, int salt = 0)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 7 + salt) & 0xFF);
+    return bytes;
+}
+
+QByteArray favouritesImage(int size)
+{
+    return QByteArray("MME20C", 7) + pattern(size - 7);
+}
+
+using Operation = std::function<std::int32_t()>;
+
+char readBuffer[4096];
+const QByteArray writeData = pattern(2000, 3);
+
+Operation operation(const QString& name)
+{
+    if (name == "size")
+        return [] { return GetNVMFileSize(2, 1); };
+    if (name == "read")
+        return [] { return ReadNVMFile(2, 1, readBuffer, 2000); };
+    if (name == "write")
+        return [] { return WriteNVMFile(2, 1, writeData.constData(), 2000); };
+    if (name == "clear")
+        return [] { return ClearNVMFile(2, 1); };
+    return [] { return EndGBPMode(); };
+}
+
+} // namespace
+
+class TestGbpLink : public QObject {
+    Q_OBJECT
+
+private:
+    // Starts the emulator with `arguments` and points COM1 at it.
+    bool startPhone(const QStringList& arguments)
+    {
+        phone_ = std::make_unique<PhonesimProcess>(QStringLiteral(PHONESIM_PATH));
+        if (!phone_->start(arguments))
+            return false;
+        qputenv("LINKWELL_COM1", phone_->device().toLocal8Bit());
+        return true;
+    }
+
+    QTemporaryDir folder_;
+    std::unique_ptr<PhonesimProcess> phone_;
+
+private slots:
+    void cleanup()
+    {
+        EndGBPMode();
+        phone_.reset();
+        qunsetenv("LINKWELL_COM1");
+    }
+
+    void opensOnceAndCloses()
+    {
+        QVERIFY(startPhone({}));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        QCOMPARE(InitGBPMode(1), GBP_ALREADY_OPEN);
+        QCOMPARE(GetNVMFileSize(2, 1), 0); // the link opened first is still usable
+        QCOMPARE(EndGBPMode(), GBP_OK);
+        QCOMPARE(EndGBPMode(), GBP_NOT_OPEN);
+        QCOMPARE(GetNVMFileSize(2, 1), GBP_NOT_OPEN);
+        QCOMPARE(InitGBPMode(1), GBP_OK); // and opens again after the close
+    }
+
+    void deviceUnavailable_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("port");
+        QTest::newRow("no such device") << "/nonexistent/ttyLinkwell" << 1;
+        QTest::newRow("port 0") << "" << 0;
+        QTest::newRow("held by another program") << "held" << 1;
+    }
+
+    void deviceUnavailable()
+    {
+        QFETCH(QString, device);
+        QFETCH(int, port);
+        QSerialPort holder;
+        if (device == "held") {
+            QVERIFY(startPhone({}));
+            holder.setPortName(phone_->device());
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+        } else if (!device.isEmpty()) {
+            qputenv("LINKWELL_COM1", device.toLocal8Bit());
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(InitGBPMode(std::uint8_t(port)), GBP_NO_DEVICE);
+        QVERIFY2(clock.elapsed() < QuickBound, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(EndGBPMode(), GBP_NOT_OPEN);
+    }
+
+    void silentPhone()
+    {
+        QVERIFY(startPhone({"--silent"}));
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(InitGBPMode(1), GBP_NO_ANSWER);
+        QVERIFY2(clock.elapsed() < InitSilentBound, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(EndGBPMode(), GBP_NOT_OPEN); // the port was let go
+    }
+
+    void phoneLeftInServiceMode()
+    {
+        // A link that broke off without leaving service mode: the next open
+        // must still get through.
+        QVERIFY(startPhone({}));
+        {
+            QSerialPort port(phone_->device());
+            QVERIFY(port.open(QIODevice::ReadWrite));
+            port.write("AT+GBP\r");
+            QVERIFY(port.waitForBytesWritten(1000));
+            QByteArray reply;
+            while (!reply.contains("OK\r\n") && port.waitForReadyRead(2000))
+                reply += port.readAll();
+            QVERIFY(reply.contains("OK\r\n"));
+        }
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        QCOMPARE(GetNVMFileSize(2, 1), 0);
+    }
+
+    void withoutLink_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"size", "read", "write", "clear", "end"})
+            QTest::newRow(name) << name;
+    }
+
+    void withoutLink()
+    {
+        QFETCH(QString, name);
+        QCOMPARE(operation(name)(), GBP_NOT_OPEN);
+    }
+
+    void badArguments_data()
+    {
+        QTest::addColumn<bool>("reading");
+        QTest::addColumn<bool>("nullBuffer");
+        QTest::addColumn<int>("size");
+        QTest::newRow("read into null") << true << true << 2000;
+        QTest::newRow("read negative size") << true << false << -1;
+        QTest::newRow("write from null") << false << true << 2000;
+        QTest::newRow("write negative size") << false << false << -5;
+    }
+
+    void badArguments()
+    {
+        QFETCH(bool, reading);
+        QFETCH(bool, nullBuffer);
+        QFETCH(int, size);
+        QVERIFY(startPhone({}));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        char buffer[16] = {};
+        const std::int32_t result = reading
+            ? ReadNVMFile(2, 1, nullBuffer ? nullptr : buffer, size)
+            : WriteNVMFile(2, 1, nullBuffer ? nullptr : buffer, size);
+        QCOMPARE(result, GBP_BAD_ARGUMENT);
+        QCOMPARE(GetNVMFileSize(2, 1), 0); // the link is unharmed
+    }
+
+    void statusErrors_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("read status") << QStringList{"--read-status", "5"} << "read" << GBP_STATUS_RESULT(5);
+        QTest::newRow("size status") << QStringList{"--read-status", "255"} << "size" << GBP_STATUS_RESULT(255);
+        QTest::newRow("write status") << QStringList{"--write-status", "9"} << "write" << GBP_STATUS_RESULT(9);
+        QTest::newRow("clear status") << QStringList{"--clear-status", "1"} << "clear" << GBP_STATUS_RESULT(1);
+    }
+
+    void statusErrors()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, name);
+        QFETCH(int, expected);
+        QVERIFY(startPhone(options));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(operation(name)(), expected);
+        QVERIFY2(clock.elapsed() < QuickBound, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void missingFile_data()
+    {
+        QTest::addColumn<int>("section");
+        QTest::newRow("section 9") << 9;
+        QTest::newRow("section -1") << -1;
+    }
+
+    void missingFile()
+    {
+        QFETCH(int, section);
+        QVERIFY(startPhone({}));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        char buffer[8];
+        QCOMPARE(ReadNVMFile(section, 1, buffer, 8), GBP_STATUS_RESULT(1));
+        QCOMPARE(WriteNVMFile(section, 1, buffer, 8), GBP_STATUS_RESULT(1));
+        QCOMPARE(ClearNVMFile(section, 1), GBP_STATUS_RESULT(1));
+    }
+
+    void phoneStopsAnswering_data()
+    {
+        QTest::addColumn<int>("answers");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("size") << 0 << "size";
+        QTest::newRow("read, before the size") << 0 << "read";
+        QTest::newRow("read, after two chunks") << 3 << "read";
+        QTest::newRow("write, first chunk") << 0 << "write";
+        QTest::newRow("write, after two chunks") << 2 << "write";
+        QTest::newRow("clear") << 0 << "clear";
+    }
+
+    void phoneStopsAnswering()
+    {
+        QFETCH(int, answers);
+        QFETCH(QString, name);
+        QVERIFY(startPhone({"--seed", seedFile(2000), "--stop-after", QString::number(answers)}));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(operation(name)(), GBP_PROTOCOL_ERROR);
+        QVERIFY2(clock.elapsed() < FrameSilentBound, qPrintable(QString::number(clock.elapsed())));
+        clock.restart();
+        QCOMPARE(EndGBPMode(), GBP_OK); // one try only, then the port is let go
+        QVERIFY2(clock.elapsed() < 500 + Slack, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void answersStayCorrupt_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"size", "read", "write", "clear"})
+            QTest::newRow(name) << name;
+    }
+
+    void answersStayCorrupt()
+    {
+        QFETCH(QString, name);
+        QVERIFY(startPhone({"--corrupt", "all"}));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(operation(name)(), GBP_PROTOCOL_ERROR);
+        // A spoilt answer is asked for again soon, not waited out.
+        QVERIFY2(clock.elapsed() < SpoiltBound, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void recovers_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("corrupt size answer") << QStringList{"--corrupt", "1"};
+        QTest::newRow("corrupt chunk answer") << QStringList{"--corrupt", "3"};
+        QTest::newRow("two corrupt answers in a row") << QStringList{"--corrupt", "2-3"};
+        QTest::newRow("noise before one answer") << QStringList{"--garbage", "2"};
+        QTest::newRow("noise before every answer") << QStringList{"--garbage", "all"};
+        QTest::newRow("long noise") << QStringList{"--garbage", "1", "--garbage-bytes", "3000"};
+        QTest::newRow("noise and a spoilt answer") << QStringList{"--garbage", "all", "--corrupt", "2"};
+    }
+
+    void recovers()
+    {
+        QFETCH(QStringList, options);
+        const QByteArray image = favouritesImage(1998);
+        QVERIFY(startPhone(QStringList{"--seed", seedFile(1998)} + options));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        QByteArray buffer(2000, '\0');
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(ReadNVMFile(2, 1, buffer.data(), 2000), 1998);
+        QVERIFY2(clock.elapsed() < SpoiltBound, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(buffer.left(1998), image);
+        QCOMPARE(WriteNVMFile(2, 1, writeData.constData(), 2000), GBP_OK);
+        QCOMPARE(ReadNVMFile(2, 1, buffer.data(), 2000), 2000);
+        QCOMPARE(buffer, writeData);
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("unpaced") << QStringList{};
+        QTest::newRow("115200 baud") << QStringList{"--baud", "115200"};
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QStringList, options);
+        QTemporaryDir nvm;
+        const QByteArray image = favouritesImage(321);
+        QVERIFY(startPhone(QStringList{"--seed", seedFile(321), "--dir", nvm.path()} + options));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+
+        QByteArray buffer(2000, '\0');
+        QCOMPARE(ReadNVMFile(2, 1, buffer.data(), 2000), 321);
+        QCOMPARE(buffer.left(321), image);
+        QCOMPARE(buffer.mid(321), QByteArray(2000 - 321, '\0'));
+
+        QCOMPARE(ClearNVMFile(2, 1), GBP_OK);
+        QCOMPARE(ReadNVMFile(2, 1, buffer.data(), 2000), 0);
+        QCOMPARE(savedFavourites(nvm.path()), QByteArray());
+
+        QCOMPARE(WriteNVMFile(2, 1, writeData.constData(), 2000), GBP_OK);
+        QCOMPARE(GetNVMFileSize(2, 1), 2000);
+        buffer.fill('\0');
+        QCOMPARE(ReadNVMFile(2, 1, buffer.data(), 2000), 2000);
+        QCOMPARE(buffer, writeData);
+        QCOMPARE(EndGBPMode(), GBP_OK);
+        QCOMPARE(savedFavourites(nvm.path()), writeData);
+
+        // The phone keeps its files across a restart from the same folder.
+        QVERIFY(startPhone({"--dir", nvm.path()}));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        buffer.fill('\0');
+        QCOMPARE(ReadNVMFile(2, 1, buffer.data(), 2000), 2000);
+        QCOMPARE(buffer, writeData);
+    }
+
+    void writeSizes_data()
+    {
+        QTest::addColumn<int>("size");
+        for (int size : {0, 1, 511, 512, 513, 1024, 5000})
+            QTest::newRow(qPrintable(QString::number(size))) << size;
+    }
+
+    void writeSizes()
+    {
+        QFETCH(int, size);
+        QVERIFY(startPhone({"--seed", seedFile(100)}));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        const QByteArray data = pattern(size, 11);
+        QCOMPARE(WriteNVMFile(2, 1, data.constData(), size), GBP_OK);
+        QByteArray back(size + 8, '\x55');
+        QCOMPARE(ReadNVMFile(2, 1, back.data(), size + 8), size);
+        QCOMPARE(back.left(size), data);
+        QCOMPARE(back.mid(size), QByteArray(8, '\x55'));
+    }
+
+    void fileLargerThanBuffer()
+    {
+        QVERIFY(startPhone({"--seed", seedFile(1998), "--oversize", "2600"}));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        QByteArray buffer(2048, '\x55');
+        QCOMPARE(ReadNVMFile(2, 1, buffer.data(), 2000), 2600);
+        QCOMPARE(buffer.left(1998), favouritesImage(1998));
+        QCOMPARE(buffer.mid(1998, 2), QByteArray(2, '\0'));
+        QCOMPARE(buffer.mid(2000), QByteArray(48, '\x55')); // nothing past the size given
+    }
+
+private:
+    QString seedFile(int size)
+    {
+        const QString path = folder_.filePath(QStringLiteral("seed%1.bin").arg(size));
+        QFile file(path);
+        if (!file.exists() && file.open(QIODevice::WriteOnly))
+            file.write(favouritesImage(size));
+        return path;
+    }
+
+    static QByteArray savedFavourites(const QString& folder)
+    {
+        QFile file(folder + QStringLiteral("/nvm_2_1.bin"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGbpLink)
+#include "tst_gbplink.moc"
