@@ -1,5 +1,6 @@
 // linkwell-cli: the favourites without the window.
 #include "cli/commands.h"
+#include "phone/gbpphonelibrary.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -27,7 +28,9 @@ int main(int argc, char* argv[])
         };
     }
 
-    linkwell::cli::CliContext context{out, err, answers, {}};
+    linkwell::cli::CliContext context{out, err, answers, [] {
+        return std::make_shared<linkwell::GbpPhoneLibrary>();
+    }};
     const int status = linkwell::cli::runCli(app.arguments(), context);
     out.flush();
     err.flush();
