@@ -1,0 +1,198 @@
+// linkwell-cli against linkwell-phonesim through our gbp library: the printed
+// history beside the window's for the same phone, and the road from a
+// browser's bookmarks into the phone and back.
+#include "cli/bookmarks.h"
+#include "entries.h"
+#include "phonesimprocess.h"
+#include "recordingnotices.h"
+
+#include "phone/gbpphonelibrary.h"
+#include "ui/Unit1.h"
+#include "ui/controls.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace linkwell;
+using namespace linkwell::testing;
+using linkwell::testing::PhonesimProcess;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+struct Cli {
+    int status = -1;
+    QStringList out;
+    QString err;
+    qint64 ms = 0;
+};
+
+Cli runCli(const QStringList& arguments)
+{
+    Cli r;
+    QProcess p;
+    p.setStandardInputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    p.start(QStringLiteral(LINKWELL_CLI_PATH), arguments);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished(3000);
+        r.err = QStringLiteral("<no end within 60 s>");
+        return r;
+    }
+    r.ms = timer.elapsed();
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// The lines the window adds to its history for one click, on the phone the
+// emulator plays.
+QStringList windowHistory(const QString& settingsFolder, const char* button)
+{
+    RecordingNotices notices;
+    GbpPhoneLibrary library;
+    TForm1 form(notices, settingsFolder);
+    form.setPhone(library);
+    const auto lines = [&form] {
+        QStringList out;
+        for (const QByteArray& line : form.Memo3->lines())
+            out << QString::fromLatin1(line);
+        return out;
+    };
+    const qsizetype before = lines().size();
+    (QByteArray(button) == "download" ? form.btnDownload : form.btnUpload)->click();
+    return lines().mid(before);
+}
+
+// The emulator on COM1 for as long as it lives.
+struct Emulator {
+    PhonesimProcess process{QStringLiteral(PHONESIM_PATH)};
+    bool started = false;
+    explicit Emulator(const QStringList& arguments)
+    {
+        started = process.start(arguments);
+        if (started)
+            qputenv("LINKWELL_COM1", process.device().toLocal8Bit());
+    }
+    ~Emulator()
+    {
+        qunsetenv("LINKWELL_COM1");
+        process.stop();
+    }
+};
+
+const Entries Phone{{"Seznam", "wap.seznam.cz"}, {"Po\xE8" "as\xED", "wap.pocasi.cz"}};
+
+QByteArray padded(const QByteArray& image)
+{
+    return image + QByteArray(2000 - image.size(), '\0');
+}
+
+} // namespace
+
+class TestCliEmulator : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+private slots:
+    void downloadPrintsTheWindowsHistory()
+    {
+        QVERIFY(writeFile(path("seed.bin"), padded(imageOf(Phone))));
+        QStringList window;
+        {
+            Emulator sim({"--seed", path("seed.bin")});
+            QVERIFY(sim.started);
+            window = windowHistory(dir_.path(), "download");
+        }
+        QCOMPARE(window.size(), 4);
+
+        Emulator sim({"--seed", path("seed.bin")});
+        QVERIFY(sim.started);
+        const Cli r = runCli({"download", "--port", "1", "-o", path("down.bin")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, window);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(readAll(path("down.bin")), imageOf(Phone));
+    }
+
+    void silentPhoneFailsWithItsLine_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("download") << QStringLiteral("download");
+        QTest::newRow("upload") << QStringLiteral("upload");
+    }
+    void silentPhoneFailsWithItsLine()
+    {
+        QFETCH(QString, command);
+        QVERIFY(writeFile(path("up.bin"), imageOf(Phone)));
+        QStringList window;
+        {
+            Emulator sim({"--silent"});
+            QVERIFY(sim.started);
+            window = windowHistory(dir_.path(), command == "download" ? "download" : "upload");
+        }
+        QCOMPARE(window.size(), 1);
+
+        Emulator sim({"--silent"});
+        QVERIFY(sim.started);
+        QFile::remove(path("out.bin"));
+        const Cli r = command == "download" ? runCli({"download", "--port", "1", "-o", path("out.bin")})
+                                            : runCli({"upload", "--port", "1", path("up.bin"), "--yes"});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.out, window);
+        QVERIFY2(r.ms < 30000, qPrintable(QString::number(r.ms)));
+        QVERIFY(!QFile::exists(path("out.bin")));
+    }
+
+    void browserBookmarksIntoThePhoneAndBack()
+    {
+        const QByteArray html =
+            "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+            "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+            "<DL><p>\n<DT><H3>Zprávy</H3>\n<DL><p>\n"
+            "<DT><A HREF=\"http://pocasi.cz/?a=1&amp;b=2\" ADD_DATE=\"1\">Počasí</A>\n"
+            "</DL><p>\n<DT><A HREF=\"http://kun.cz/\">Žluťoučký kůň</A>\n</DL><p>\n";
+        QVERIFY(writeFile(path("bookmarks.html"), html));
+        QVERIFY(writeFile(path("seed.bin"), padded(imageOf(Phone))));
+        Emulator sim({"--seed", path("seed.bin")});
+        QVERIFY(sim.started);
+
+        QCOMPARE(runCli({"build", path("bookmarks.html"), "-o", path("phone.bin")}).status, 0);
+        const Cli up = runCli({"upload", "--port", "1", path("phone.bin"), "--yes"});
+        QCOMPARE(up.status, 0);
+        QVERIFY(up.out.contains("* Everything OK, your data are now stored in the phone."));
+        QCOMPARE(runCli({"download", "--port", "1", "-o", path("back.bin")}).status, 0);
+        QCOMPARE(readAll(path("back.bin")), readAll(path("phone.bin")));
+        QCOMPARE(runCli({"export", path("back.bin"), "--format", "html", "-o", path("back.html")}).status, 0);
+
+        const cli::Bookmarks back = cli::readHtml(readAll(path("back.html")), "back.html");
+        QCOMPARE(back.size(), 2);
+        QCOMPARE(back[0].name, QStringLiteral("Počasí"));
+        QCOMPARE(back[0].url, QStringLiteral("http://pocasi.cz/?a=1&b=2"));
+        QCOMPARE(back[1].name, QStringLiteral("Žluťoučký kůň"));
+        QCOMPARE(back[1].url, QStringLiteral("http://kun.cz/"));
+    }
+};
+
+QTEST_MAIN(TestCliEmulator)
+#include "tst_clie2e.moc"
