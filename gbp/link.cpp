@@ -219,15 +219,22 @@ Link::Answer Link::exchange(std::uint8_t command, const Bytes& payload, int trie
     return answer;
 }
 
+// What an answer hands back when it is not a success: the exchange's own
+// failure, or the result of a non-zero status byte; 0 for a good answer.
+std::int32_t Link::failureOf(const Answer& answer)
+{
+    if (answer.result != 0)
+        return answer.result;
+    return answer.frame.status != Ok ? statusResult(answer.frame.status) : 0;
+}
+
 std::int32_t Link::fileSize(std::int32_t section, std::int32_t subsection)
 {
     if (!port_)
         return GBP_NOT_OPEN;
     const Answer answer = exchange(FileSize, fileAddress(section, subsection));
-    if (answer.result != 0)
-        return answer.result;
-    if (answer.frame.status != Ok)
-        return statusResult(answer.frame.status);
+    if (const std::int32_t failure = failureOf(answer))
+        return failure;
     if (answer.frame.payload.size() != 4)
         return GBP_PROTOCOL_ERROR;
     const std::uint32_t size = getU32(answer.frame.payload, 0);
@@ -257,10 +264,8 @@ std::int32_t Link::read(std::int32_t section, std::int32_t subsection, char* buf
         putU32(payload, std::uint32_t(offset));
         putU16(payload, std::uint16_t(count));
         const Answer answer = exchange(ReadChunk, payload);
-        if (answer.result != 0)
-            return answer.result;
-        if (answer.frame.status != Ok)
-            return statusResult(answer.frame.status);
+        if (const std::int32_t failure = failureOf(answer))
+            return failure;
         if (answer.frame.payload.size() != std::size_t(count))
             return GBP_PROTOCOL_ERROR;
         std::memcpy(received.data() + offset, answer.frame.payload.data(), std::size_t(count));
@@ -285,10 +290,8 @@ std::int32_t Link::write(std::int32_t section, std::int32_t subsection, const ch
         putU32(payload, std::uint32_t(size));
         payload.insert(payload.end(), data + offset, data + offset + count);
         const Answer answer = exchange(WriteChunk, payload);
-        if (answer.result != 0)
-            return answer.result;
-        if (answer.frame.status != Ok)
-            return statusResult(answer.frame.status);
+        if (const std::int32_t failure = failureOf(answer))
+            return failure;
         offset += count;
     } while (offset < size);
     return GBP_OK;
@@ -299,10 +302,8 @@ std::int32_t Link::clear(std::int32_t section, std::int32_t subsection)
     if (!port_)
         return GBP_NOT_OPEN;
     const Answer answer = exchange(ClearFile, fileAddress(section, subsection));
-    if (answer.result != 0)
-        return answer.result;
-    if (answer.frame.status != Ok)
-        return statusResult(answer.frame.status);
+    if (const std::int32_t failure = failureOf(answer))
+        return failure;
     return GBP_OK;
 }
 

@@ -48,6 +48,7 @@ private:
         std::int32_t result = 0; // 0, or the failure to hand back
         protocol::Frame frame;
     };
+    static std::int32_t failureOf(const Answer& answer);
 
     bool send(const QByteArray& bytes);
     bool waitForBytes(const QDeadlineTimer& deadline);
