@@ -1,6 +1,9 @@
 #include "cp1250text.h"
 
+#include "store/cp1250.h"
+
 #include <QList>
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -19,32 +22,20 @@ bool cp1250Available()
 
 QString decodeCp1250(const QByteArray& bytes)
 {
-    QStringDecoder decoder(CodecName);
-    return decoder.decode(bytes);
+    return cp1250::decode(bytes);
 }
 
 bool encodeCp1250(const QString& text, QByteArray* bytes, char32_t* bad)
 {
-    QByteArray out;
-    out.reserve(text.size());
-    // One code point at a time, so the refused one can be named; a fresh
-    // encoder for each keeps one error from hiding behind another.
+    // One code point at a time, so the refused one can be named.
     for (const uint code : text.toUcs4()) {
         const char32_t c = code;
-        if (c == 0) {
+        if (c == 0 || c > 0xFFFF || !cp1250::canEncode(QChar(char16_t(c)))) {
             *bad = c;
             return false;
         }
-        QStringEncoder encoder(CodecName);
-        const QString one = QString::fromUcs4(&c, 1);
-        const QByteArray encoded = encoder.encode(one);
-        if (encoder.hasError() || encoded.size() != 1) {
-            *bad = c;
-            return false;
-        }
-        out += encoded;
     }
-    *bytes = out;
+    *bytes = cp1250::encode(text);
     return true;
 }
 

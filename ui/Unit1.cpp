@@ -3,7 +3,7 @@
 #include "phone/favouritestransfer.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
-#include "ui/cp1250.h"
+#include "store/cp1250.h"
 #include "ui/guard.h"
 #include "ui/listview.h"
 #include "store/notices.h"

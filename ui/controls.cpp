@@ -1,6 +1,6 @@
 #include "controls.h"
 
-#include "cp1250.h"
+#include "store/cp1250.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "recordingnotices.h"
 #include "store/favouritesstore.h"
 #include "ui/controls.h"
-#include "ui/cp1250.h"
+#include "store/cp1250.h"
 #include "ui/guard.h"
 
 #include <QClipboard>
