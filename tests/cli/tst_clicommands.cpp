@@ -1,3 +1,4 @@
+#include "files.h"
 #include "cli/commands.h"
 #include "entries.h"
 
@@ -14,6 +15,8 @@
 #include <QTest>
 
 using namespace linkwell;
+using linkwell::testing::readAll;
+using linkwell::testing::writeFile;
 using namespace linkwell::cli;
 using linkwell::testing::Entries;
 using linkwell::testing::imageOf;
@@ -37,18 +40,6 @@ Run run(QStringList arguments)
     out.flush();
     err.flush();
     return result;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 // The same entries in Unicode and as the phone's Windows-1250 bytes, the

@@ -1,6 +1,8 @@
 // linkwell-cli against linkwell-phonesim through our gbp library: the printed
 // history beside the window's for the same phone, and the road from a
 // browser's bookmarks into the phone and back.
+#include "files.h"
+#include "windowhistory.h"
 #include "cli/bookmarks.h"
 #include "entries.h"
 #include "phonesimprocess.h"
@@ -21,18 +23,6 @@ using namespace linkwell::testing;
 using linkwell::testing::PhonesimProcess;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 struct Cli {
     int status = -1;
@@ -70,12 +60,7 @@ QStringList windowHistory(const QString& settingsFolder, const char* button)
     GbpPhoneLibrary library;
     TForm1 form(notices, settingsFolder);
     form.setPhone(library);
-    const auto lines = [&form] {
-        QStringList out;
-        for (const QByteArray& line : form.Memo3->lines())
-            out << QString::fromLatin1(line);
-        return out;
-    };
+    const auto lines = [&form] { return historyLines(form); };
     const qsizetype before = lines().size();
     (QByteArray(button) == "download" ? form.btnDownload : form.btnUpload)->click();
     return lines().mid(before);

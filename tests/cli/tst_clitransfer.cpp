@@ -1,3 +1,5 @@
+#include "files.h"
+#include "windowhistory.h"
 #include "cli/commands.h"
 #include "entries.h"
 #include "recordingnotices.h"
@@ -89,13 +91,7 @@ struct Window {
         form->setPhone(phone);
     }
 
-    QStringList history() const
-    {
-        QStringList out;
-        for (const QByteArray& line : form->Memo3->lines())
-            out << QString::fromLatin1(line);
-        return out;
-    }
+    QStringList history() const { return historyLines(*form); }
 
     QStringList click(QPushButton* button)
     {
@@ -104,18 +100,6 @@ struct Window {
         return history().mid(before);
     }
 };
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 const Entries Three{{"Seznam", "wap.seznam.cz"}, {"Po\xE8" "as\xED", "wap.pocasi.cz"}, {"Idos", "wap.idos.cz"}};
 

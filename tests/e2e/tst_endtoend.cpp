@@ -1,5 +1,6 @@
 // The window, our phone library and the emulator process together, over a
 // real pseudo-terminal.
+#include "windowhistory.h"
 #include "entries.h"
 #include "phone/gbpphonelibrary.h"
 #include "phonesimprocess.h"
@@ -37,13 +38,7 @@ struct Rig {
         form->setPhone(phone);
     }
 
-    QStringList history() const
-    {
-        QStringList out;
-        for (const QByteArray& line : form->Memo3->lines())
-            out << QString::fromLatin1(line);
-        return out;
-    }
+    QStringList history() const { return historyLines(*form); }
 
     QByteArray phoneFile() const
     {

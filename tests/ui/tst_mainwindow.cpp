@@ -1,3 +1,5 @@
+#include "files.h"
+#include "windowhistory.h"
 #include "recordingnotices.h"
 #include "ui/Unit1.h"
 #include "ui/controls.h"
@@ -15,24 +17,9 @@
 #include <unistd.h>
 
 using namespace linkwell;
+using namespace linkwell::testing;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-QStringList historyLines(const TForm1& form)
-{
-    QStringList out;
-    for (const QByteArray& line : form.Memo3->lines())
-        out << QString::fromLatin1(line);
-    return out;
-}
 
 } // namespace
 
@@ -93,7 +80,7 @@ void TestMainWindow::settingsFile_data()
         << QByteArray("6rest of it");
     QTest::newRow("cannot be opened (a folder of that name)")
         << int(Before::Directory) << QByteArray() << 0 << 1 << readError << QStringList{line(1)} << writeError
-        << QByteArray("<unreadable>");
+        << QByteArray("<missing>");
     QTest::newRow("read-only") << int(Before::ReadOnly) << QByteArray("4") << 0 << 1 << readError
                                << QStringList{line(1)} << writeError << QByteArray("4");
 }

@@ -1,3 +1,4 @@
+#include "files.h"
 #include "recordingnotices.h"
 #include "entries.h"
 #include "store/favouritesstore.h"
@@ -22,19 +23,6 @@ public:
     QStringList calls;
     QString caption = QStringLiteral("Linkwell");
 };
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 const Entries Kept{{"kept", "kept.url"}, {"also kept", "also.url"}};
 
@@ -169,7 +157,7 @@ void TestSectionFiles::overwriteQuestion()
     QFETCH(bool, answer);
     Bench b;
     b.fill({{"A", "B"}});
-    writeFile(b.path("old.bin"), "old contents");
+    QVERIFY(writeFile(b.path("old.bin"), "old contents"));
     b.notices.saveAnswers << b.path("old.bin");
     b.notices.confirmAnswers << answer;
     b.files.save();
@@ -186,7 +174,7 @@ void TestSectionFiles::failedSaveKeepsTheOldFile()
     Bench b;
     b.fill({{"A", QByteArray(500, 'u')}});
     const QByteArray old = imageOf(Kept);
-    writeFile(b.path("fav.bin"), old);
+    QVERIFY(writeFile(b.path("fav.bin"), old));
     b.notices.saveAnswers << b.path("fav.bin");
     b.notices.confirmAnswers << true;
     // The device takes half the image, then fails.
@@ -215,8 +203,8 @@ void TestSectionFiles::saveToFullDiskKeepsTheOldFile()
     Bench b;
     const QString path = mountPoint.filePath("fav.bin");
     const QByteArray old = imageOf({{"old", QByteArray(1900, 'o')}});
-    writeFile(path, old);
-    writeFile(mountPoint.filePath("filler"), QByteArray(2048, 'f'));
+    QVERIFY(writeFile(path, old));
+    QVERIFY(writeFile(mountPoint.filePath("filler"), QByteArray(2048, 'f')));
     QCOMPARE(readAll(path), old);
     b.fill({{"new", QByteArray(1900, 'n')}});
     b.notices.saveAnswers << path;
@@ -282,7 +270,7 @@ void TestSectionFiles::opens()
     int cleared = 0;
     b.store.setClearedHandler([&] { ++cleared; });
     if (file != "<none>")
-        writeFile(b.path("in.bin"), file);
+        QVERIFY(writeFile(b.path("in.bin"), file));
     b.notices.openAnswers << b.path("in.bin");
     b.files.open();
 
@@ -301,7 +289,7 @@ void TestSectionFiles::openUsesOnlyFirst2048Bytes()
     QByteArray file = imageOf({{"a", "1"}, {"b", "2"}});
     file += QByteArray(2048 - file.size(), '\0');
     file += imageOf({{"beyond", "the.buffer"}}) + QByteArray(3000, 'x');
-    writeFile(b.path("big.bin"), file);
+    QVERIFY(writeFile(b.path("big.bin"), file));
     b.notices.openAnswers << b.path("big.bin");
     b.files.open();
     QCOMPARE(entriesOf(b.store), (Entries{{"a", "1"}, {"b", "2"}}));

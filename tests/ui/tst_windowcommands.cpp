@@ -1,3 +1,4 @@
+#include "windowhistory.h"
 #include "recordingnotices.h"
 #include "scriptedphone.h"
 #include "entries.h"
@@ -70,13 +71,7 @@ struct Window {
         return f.fileName();
     }
 
-    QStringList history() const
-    {
-        QStringList out;
-        for (const QByteArray& line : form->Memo3->lines())
-            out << QString::fromLatin1(line);
-        return out;
-    }
+    QStringList history() const { return historyLines(*form); }
 
     QTemporaryDir dir;
     testing::RecordingNotices notices;
