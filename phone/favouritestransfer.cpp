@@ -92,8 +92,11 @@ bool UploadFavourites(FavouritesStore& store, PhoneLibrary& phone, const History
     const std::int32_t written = phone.WriteNVMFile(FavouritesSection, FavouritesSubsection,
                                                     store.TxBuffer.data(), limits::TransferSize);
     history(GbpResultText(QStringLiteral("WriteNVMFile"), written));
-    history(QStringLiteral("Uploaded ") + QString::number(imageSize) +
-            QStringLiteral("/2000 bytes (max. 1998)."));
+    if (written == 0)
+        history(QStringLiteral("Uploaded ") + QString::number(imageSize) +
+                QStringLiteral("/2000 bytes (max. 1998)."));
+    else
+        notices.beep(); // nothing was uploaded, and the history must not say otherwise
 
     closeLink(phone, history);
     return written == 0;

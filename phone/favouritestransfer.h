@@ -27,7 +27,8 @@ DownloadOutcome DownloadFavourites(FavouritesStore& store, PhoneLibrary& phone,
                                    std::uint8_t port);
 
 // Replaces the phone's favourites with the image of the store. True when the
-// link opened and both the clear and the write succeeded.
+// link opened and both the clear and the write succeeded; a failed write
+// beeps and reports no upload.
 bool UploadFavourites(FavouritesStore& store, PhoneLibrary& phone, const HistorySink& history,
                       Notices& notices, std::uint8_t port);
 

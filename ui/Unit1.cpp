@@ -6,14 +6,15 @@
 #include "store/cp1250.h"
 #include "ui/guard.h"
 #include "ui/listview.h"
+#include "ui/phonebusy.h"
 #include "store/notices.h"
 #include "ui/uifonts.h"
 #include "ui_Unit1.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QStandardPaths>
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScopeGuard>
 #include <QIcon>
 #include <QPixmap>
 
@@ -26,10 +27,13 @@ TForm1::TForm1(Notices& notices, const QString& settingsFolder, QWidget* parent)
     : QWidget(parent),
       ui_(std::make_unique<Ui::TForm1>()),
       notices_(notices),
-      settingsFolder_(settingsFolder.isEmpty() ? QCoreApplication::applicationDirPath() : settingsFolder),
+      settingsFolder_(settingsFolder.isEmpty()
+                          ? settingsFolderFor(QCoreApplication::applicationDirPath(),
+                                              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+                          : settingsFolder),
       settings_(settingsFolder_, notices),
       store_(notices),
-      files_(store_, notices, *this, QCoreApplication::applicationDirPath())
+      files_(store_, notices, *this, initialFileFolder(QCoreApplication::applicationDirPath(), QDir::homePath()))
 {
     installFontSubstitutes();
     ui_->setupUi(this);
@@ -142,6 +146,9 @@ void TForm1::FormClose()
 void TForm1::AddHistory(const QString& message)
 {
     Memo3->appendLine(cp1250::encode(QStringLiteral("* ") + message));
+    // A phone command blocks the event loop; painting now lets a slow or
+    // silent phone show its progress line by line.
+    Memo3->viewport()->repaint();
 }
 
 void TForm1::selectPort(std::uint8_t port)
@@ -179,6 +186,28 @@ void TForm1::FillListBox()
         ListBox1->addItem(name);
     ListBox1->setItemIndex(0);
     Label7->setText(QString::number(ListBox1->itemCount()));
+}
+
+void TForm1::showEmptyList()
+{
+    // No entry is left to show, so no view applies.
+    Memo1->setText({});
+    Memo2->setText({});
+    Label3->setText(QStringLiteral("0"));
+    Label4->setText(QStringLiteral("0"));
+    Label7->setText(QStringLiteral("0"));
+    Label18->setText(QStringLiteral("0"));
+}
+
+void TForm1::showLoadedList()
+{
+    FillListBox();
+    if (store_.count() > 0) {
+        ShowSelected();
+        return;
+    }
+    setControlsEnabled(EmptyListControls & ~SaveFileControl, false);
+    showEmptyList();
 }
 
 void TForm1::ShowSelected()
@@ -292,17 +321,12 @@ void TForm1::btnDeleteClick()
         const int left = ListBox1->itemCount();
         if (left == 0) {
             setControlsEnabled(EmptyListControls, false);
-            Memo1->setText({});
-            Memo2->setText({});
-            Label3->setText(QStringLiteral("0"));
-            Label4->setText(QStringLiteral("0"));
+            showEmptyList();
         } else {
             ListBox1->setItemIndex(std::min(i, left - 1));
             ShowSelected();
+            Label7->setText(QString::number(left));
         }
-        Label7->setText(QString::number(left));
-        if (left == 0)
-            Label18->setText(QStringLiteral("0"));
     }
     ListBox1->setFocus();
 }
@@ -336,37 +360,31 @@ PhoneLibrary& TForm1::phone()
     return *phone_;
 }
 
-namespace {
-
-// The phone calls block the window; the cursor says so until they are done.
-auto waitCursor()
-{
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    return qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-}
-
-} // namespace
-
 void TForm1::btnDownloadClick()
 {
-    const auto restore = waitCursor();
+    PhoneBusy busy(notices_);
     const DownloadOutcome outcome = DownloadFavourites(
-        store_, phone(), [this](const QString& line) { AddHistory(line); }, notices_, portNumber_);
-    if (outcome == DownloadOutcome::LinkFailed)
+        store_, phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(), portNumber_);
+    // A download that loaded nothing leaves the user's list, and the caption
+    // that names it.
+    if (outcome != DownloadOutcome::Loaded)
         return;
-    if (outcome == DownloadOutcome::Loaded && store_.count() > 0) {
-        FillListBox();
-        ShowSelected();
-    }
+    showLoadedList();
     setWindowTitle(QStringLiteral("Linkwell: downloaded phone data"));
 }
 
 void TForm1::btnUploadClick()
 {
-    const auto restore = waitCursor();
-    UploadFavourites(store_, phone(), [this](const QString& line) { AddHistory(line); }, notices_,
+    // One stray click right after start would otherwise wipe the phone.
+    if (store_.count() == 0
+        && !notices_.confirm(QStringLiteral("The list is empty. Uploading it clears all favourites in the "
+                                            "phone. Upload anyway?")))
+        return;
+    PhoneBusy busy(notices_);
+    UploadFavourites(store_, phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(),
                      portNumber_);
 }
+
 void TForm1::btnSaveFileClick()
 {
     files_.save();

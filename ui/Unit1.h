@@ -37,7 +37,8 @@ class TextBox;
 class TForm1 : public QWidget, public linkwell::SectionFilesView {
     Q_OBJECT
 public:
-    // settingsFolder holds "Linkwell.ini"; empty means the executable's folder.
+    // settingsFolder holds "Linkwell.ini"; empty means the folder
+    // settingsFolderFor chooses for the executable's folder.
     explicit TForm1(linkwell::Notices& notices, const QString& settingsFolder = QString(),
                     QWidget* parent = nullptr);
     ~TForm1() override;
@@ -54,10 +55,15 @@ public:
 
     // Refills the list from the store, selects the first entry and enables
     // the entry controls. The boxes are left alone: ShowSelected comes next.
-    void FillListBox() override;
+    void FillListBox();
     // Shows the selected entry in the boxes (in the current view) and its
     // position; empty boxes and position 0 when nothing is selected.
-    void ShowSelected() override;
+    void ShowSelected();
+    // After a download or an opened file: the list with its first entry
+    // shown, or, when the load left no entry, the window as after the last
+    // entry was deleted (only "Save to file..." stays usable of the entry
+    // controls, since an empty list can be saved).
+    void showLoadedList() override;
     void setCaption(const QString& caption) override { setWindowTitle(caption); }
     // Applies the current view to the boxes: the collapsed texts under
     // "WAP style", the stored texts otherwise.
@@ -133,6 +139,7 @@ private:
     void enterEditMode();
     void leaveEditMode();
     void moveSelected(int offset);
+    void showEmptyList();
     linkwell::PhoneLibrary& phone();
     void connectHandlers();
     template <class Signal, class Sender> void on(Sender* sender, Signal signal, void (TForm1::*handler)());

@@ -1,10 +1,13 @@
 #include "sectionfiles.h"
 
 #include "store/favouritesstore.h"
+#include "store/limits.h"
 #include "store/notices.h"
 
 #include <QFileInfo>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace linkwell {
 
@@ -36,14 +39,14 @@ QString qtFileFilter(const QString& pipeFilter)
 
 SectionFiles::SectionFiles(FavouritesStore& store, Notices& notices, SectionFilesView& view,
                            QString initialFolder)
-    : store_(store), notices_(notices), view_(view), initialFolder_(std::move(initialFolder))
+    : store_(store), notices_(notices), view_(view), folder_(std::move(initialFolder))
 {
 }
 
 void SectionFiles::save()
 {
     const QString path = notices_.saveFileName({qtFileFilter(ImageFilter), QStringLiteral("bin"),
-                                                initialFolder_});
+                                                folder_});
     if (path.isEmpty())
         return;
     store_.DataSize = 0;
@@ -58,27 +61,32 @@ void SectionFiles::save()
         store_.OverflowFlag = 0;
     }
 
-    if (!writeImageFile(path, store_.TxBuffer.data(), store_.DataSize, writer_)) {
+    // An empty store is saved as the bare signature: a file of no bytes
+    // would be refused with "Bad header" when opened again.
+    const qint64 size = std::max<qint64>(store_.DataSize, limits::SignatureSize);
+    if (!writeImageFile(path, store_.TxBuffer.data(), size, writer_)) {
         notices_.beep();
         notices_.message(QStringLiteral("Error writing binary file."));
         return;
     }
+    folder_ = QFileInfo(path).absolutePath();
     view_.setCaption(captionFor(path));
 }
 
 void SectionFiles::open()
 {
-    const QString path = notices_.openFileName({qtFileFilter(ImageFilter), QString(), initialFolder_});
+    const QString path = notices_.openFileName({qtFileFilter(ImageFilter), QString(), folder_});
     if (path.isEmpty())
         return;
     const ImageFileLoad result = loadImageFile(path, store_, notices_);
     if (result == ImageFileLoad::ReadFailed)
         return;
+    folder_ = QFileInfo(path).absolutePath();
+    // A refused file leaves the user's list, so the caption keeps naming it.
+    if (result != ImageFileLoad::Loaded)
+        return;
     view_.setCaption(captionFor(path));
-    if (result == ImageFileLoad::Loaded && store_.count() > 0) {
-        view_.FillListBox();
-        view_.ShowSelected();
-    }
+    view_.showLoadedList();
 }
 
 } // namespace linkwell

@@ -13,8 +13,8 @@ class Notices;
 class SectionFilesView {
 public:
     virtual ~SectionFilesView() = default;
-    virtual void FillListBox() = 0;
-    virtual void ShowSelected() = 0;
+    // The store has just been loaded: show its entries, or an empty list.
+    virtual void showLoadedList() = 0;
     virtual void setCaption(const QString& caption) = 0;
 };
 
@@ -33,12 +33,15 @@ public:
     void open();
 
     void setWriter(ImageWriter writer) { writer_ = std::move(writer); }
+    // Where the next dialog opens: the folder of the last file opened or
+    // saved, else the folder given at construction.
+    QString dialogFolder() const { return folder_; }
 
 private:
     FavouritesStore& store_;
     Notices& notices_;
     SectionFilesView& view_;
-    QString initialFolder_;
+    QString folder_;
     ImageWriter writer_;
 };
 

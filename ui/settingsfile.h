@@ -9,11 +9,15 @@ class Notices;
 
 // "Linkwell.ini": its first byte is the COM port digit "1" to "6". Further
 // bytes are ignored on reading and left as they are on writing; the file is
-// never truncated.
+// never truncated. Only a regular file is ever read or written: a symbolic
+// link, a FIFO or a device of that name is reported as unreadable or
+// unwritable and left alone, so the settings can neither block the window nor
+// write through to another file.
 class SettingsFile {
 public:
     static constexpr char FileName[] = "Linkwell.ini";
 
+    // folder is created, with its parents, when the file is first written.
     SettingsFile(const QString& folder, Notices& notices);
 
     QString path() const { return path_; }
@@ -33,5 +37,18 @@ private:
     QString path_;
     Notices& notices_;
 };
+
+// The folder that holds "Linkwell.ini": the program's own folder when the
+// file is there already or the folder can be written (a copy run from its own
+// folder keeps its settings beside it), otherwise the user's configuration
+// folder, since an installed program's folder is not the user's to write.
+QString settingsFolderFor(const QString& programFolder, const QString& userFolder);
+
+// Where the first file dialog opens: the program's folder when it can be
+// written (so a first save there works), otherwise the user's home.
+QString initialFileFolder(const QString& programFolder, const QString& homeFolder);
+
+// Whether this user may create files in folder.
+bool folderIsWritable(const QString& folder);
 
 } // namespace linkwell

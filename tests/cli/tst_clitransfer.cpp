@@ -189,6 +189,8 @@ private slots:
         window.notices.openAnswers << file;
         window.form->btnOpenFile->click();
         phone.applyTo(window.phone);
+        if (image == imageOf({}))
+            window.notices.confirmAnswers << true; // the window asks before it clears the phone; --yes answers
         const QStringList windowHistory = window.click(window.form->btnUpload);
 
         Tool tool;

@@ -17,8 +17,7 @@ namespace {
 
 class RecordingView : public SectionFilesView {
 public:
-    void FillListBox() override { calls << QStringLiteral("FillListBox"); }
-    void ShowSelected() override { calls << QStringLiteral("ShowSelected"); }
+    void showLoadedList() override { calls << QStringLiteral("showLoadedList"); }
     void setCaption(const QString& caption) override { this->caption = caption; }
     QStringList calls;
     QString caption = QStringLiteral("Linkwell");
@@ -49,6 +48,7 @@ class TestSectionFiles : public QObject {
 private slots:
     void filterInQtForm();
     void dialogsStartInTheProgramFolder();
+    void dialogsFollowTheLastFile();
     void savedStoreOpensBack();
     void savesExactBytes_data();
     void savesExactBytes();
@@ -83,6 +83,26 @@ void TestSectionFiles::dialogsStartInTheProgramFolder()
     QCOMPARE(b.view.caption, QStringLiteral("Linkwell")); // both cancelled
 }
 
+void TestSectionFiles::dialogsFollowTheLastFile()
+{
+    Bench b;
+    b.fill(Kept);
+    QTemporaryDir other;
+    b.notices.saveAnswers << other.filePath("saved.bin");
+    b.files.save();
+    b.notices.openAnswers << QString(); // cancelled: the folder stays
+    b.files.open();
+    QVERIFY(writeFile(b.path("in.bin"), imageOf(Kept)));
+    b.notices.openAnswers << b.path("in.bin");
+    b.files.open();
+    b.notices.saveAnswers << QString();
+    b.files.save();
+    QStringList folders;
+    for (const FileDialogRequest& r : b.notices.dialogRequests)
+        folders << r.directory;
+    QCOMPARE(folders, (QStringList{"/the/program/folder", other.path(), other.path(), b.dir.path()}));
+}
+
 void TestSectionFiles::savedStoreOpensBack()
 {
     Bench b;
@@ -98,7 +118,7 @@ void TestSectionFiles::savedStoreOpensBack()
     other.notices.openAnswers << b.path("favourites.bin");
     other.files.open();
     QCOMPARE(entriesOf(other.store), entries);
-    QCOMPARE(other.view.calls, (QStringList{"FillListBox", "ShowSelected"}));
+    QCOMPARE(other.view.calls, QStringList{"showLoadedList"});
     QCOMPARE(other.view.caption, QStringLiteral("Linkwell: favourites.bin"));
     QVERIFY(b.notices.log.size() == 1 && other.notices.log.size() == 1); // the dialogs only
 }
@@ -111,7 +131,9 @@ void TestSectionFiles::savesExactBytes_data()
 
     QTest::newRow("A/B: 13 bytes") << Entries{{"A", "B"}} << QByteArray("MME20C\0B\0=A\0\x01", 13)
                                    << QStringList{};
-    QTest::newRow("empty store: empty file, no message") << Entries{} << QByteArray() << QStringList{};
+    // Saved as the bare signature, so that the file opens again.
+    QTest::newRow("empty store: the signature, no message") << Entries{} << QByteArray("MME20C\0", 7)
+                                                            << QStringList{};
     QTest::newRow("too long: the cut image, with a message")
         << Entries{{"n", QByteArray(2000, 'u')}}
         << imageOf({{"n", QByteArray(1986, 'u')}})
@@ -224,15 +246,16 @@ void TestSectionFiles::opens_data()
     QTest::addColumn<QStringList>("viewCalls");
     QTest::addColumn<bool>("captionSet");
 
-    const QStringList shown{"FillListBox", "ShowSelected"};
+    // A refused file keeps the list, and so the caption that names it.
+    const QStringList shown{"showLoadedList"};
     QTest::newRow("0 bytes: Bad header, list kept")
         << QByteArray() << QStringList{"beep", "message: Bad header", "beep"} << Kept << QStringList{}
-        << true;
+        << false;
     QTest::newRow("wrong seventh byte") << QByteArray("MME20CXu\0=n\0\x01", 13)
                                         << QStringList{"beep", "message: Bad header", "beep"} << Kept
-                                        << QStringList{} << true;
+                                        << QStringList{} << false;
     QTest::newRow("signature only: the list empties quietly")
-        << QByteArray("MME20C\0", 7) << QStringList{} << Entries{} << QStringList{} << true;
+        << QByteArray("MME20C\0", 7) << QStringList{} << Entries{} << shown << true;
     QTest::newRow("two entries") << imageOf({{"a", "1"}, {"b", "2"}}) << QStringList{}
                                  << Entries{{"a", "1"}, {"b", "2"}} << shown << true;
 
@@ -250,7 +273,7 @@ void TestSectionFiles::opens_data()
         << hundred << shown << true;
     QTest::newRow("image that does not fit: refused, list kept")
         << imageOf({{"a", QByteArray(1000, 'u')}, {"b", QByteArray(1000, 'v')}})
-        << QStringList{"beep", "message: Too many characters."} << Kept << QStringList{} << true;
+        << QStringList{"beep", "message: Too many characters."} << Kept << QStringList{} << false;
     QTest::newRow("missing file: two messages, list kept")
         << QByteArray("<none>") << QStringList{"message: File not exists.", "beep",
                                                "message: Error reading binary file."}
