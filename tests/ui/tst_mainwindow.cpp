@@ -4,6 +4,7 @@
 #include "ui/Unit1.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
+#include "ui/settingsfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace linkwell;
@@ -29,6 +34,9 @@ private slots:
     void settingsFile_data();
     void settingsFile();
     void portHandlerAddsOneLinePerRealChange();
+    void settingsLocation_data();
+    void settingsLocation();
+    void settingsFolderIsCreatedOnFirstWrite();
 
     void initialControls_data();
     void initialControls();
@@ -41,7 +49,7 @@ private slots:
 };
 
 // How the settings file stands before start.
-enum class Before { Missing, Content, Directory, ReadOnly };
+enum class Before { Missing, Content, Directory, ReadOnly, Symlink, Fifo };
 
 void TestMainWindow::settingsFile_data()
 {
@@ -83,6 +91,13 @@ void TestMainWindow::settingsFile_data()
         << QByteArray("<missing>");
     QTest::newRow("read-only") << int(Before::ReadOnly) << QByteArray("4") << 0 << 1 << readError
                                << QStringList{line(1)} << writeError << QByteArray("4");
+    // Neither is followed or read: the file linked to keeps its bytes, and a
+    // FIFO cannot hold the window up.
+    QTest::newRow("a symbolic link to another file")
+        << int(Before::Symlink) << QByteArray("root:x:0:0") << 3 << 1 << readError << QStringList{line(1), line(3)}
+        << writeError << QByteArray("root:x:0:0");
+    QTest::newRow("a FIFO") << int(Before::Fifo) << QByteArray() << 0 << 1 << readError << QStringList{line(1)}
+                            << writeError << QByteArray("<missing>");
 }
 
 void TestMainWindow::settingsFile()
@@ -101,6 +116,13 @@ void TestMainWindow::settingsFile()
     const QString path = dir.filePath("Linkwell.ini");
     switch (Before(before)) {
     case Before::Missing:
+        break;
+    case Before::Symlink:
+        QVERIFY(writeFile(dir.filePath("other"), content));
+        QVERIFY(QFile::link(dir.filePath("other"), path));
+        break;
+    case Before::Fifo:
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
         break;
     case Before::Directory:
         QVERIFY(QDir(dir.path()).mkdir("Linkwell.ini"));
@@ -134,7 +156,97 @@ void TestMainWindow::settingsFile()
     notices.clear();
     form.close();
     QCOMPARE(notices.log, closeNotices);
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(readAll(Before(before) == Before::Symlink ? dir.filePath("other")
+                     : Before(before) == Before::Fifo ? dir.filePath("none") : path),
+             after);
+}
+
+namespace {
+
+// Runs f as a user who owns nothing here: the folders' permissions, not root's
+// privileges, must decide. Gives f's text, or "<failed>".
+QString asUnprivilegedUser(const std::function<QString()>& f)
+{
+    if (::geteuid() != 0)
+        return f();
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return QStringLiteral("<failed>");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        const QByteArray out = f().toUtf8();
+        const bool ok = ::write(fds[1], out.constData(), size_t(out.size())) == out.size();
+        ::_exit(ok ? 0 : 4);
+    }
+    ::close(fds[1]);
+    QByteArray out;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        out.append(buffer, got);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? QString::fromUtf8(out) : QStringLiteral("<failed>");
+}
+
+} // namespace
+
+void TestMainWindow::settingsLocation_data()
+{
+    QTest::addColumn<bool>("programFolderWritable");
+    QTest::addColumn<bool>("fileThere");
+    QTest::addColumn<bool>("settingsBeside");
+    QTest::addColumn<bool>("dialogsInProgramFolder");
+    QTest::newRow("a folder the user can write") << true << false << true << true;
+    QTest::newRow("installed: a read-only folder") << false << false << false << false;
+    QTest::newRow("a read-only folder that holds the file") << false << true << true << false;
+}
+
+void TestMainWindow::settingsLocation()
+{
+    QFETCH(bool, programFolderWritable);
+    QFETCH(bool, fileThere);
+    QFETCH(bool, settingsBeside);
+    QFETCH(bool, dialogsInProgramFolder);
+
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString program = root.filePath("bin");
+    const QString user = root.filePath("config/linkwell");
+    const QString home = root.filePath("home");
+    QVERIFY(QDir().mkpath(program) && QDir().mkpath(home));
+    if (fileThere)
+        QVERIFY(writeFile(program + "/Linkwell.ini", "4"));
+    const auto all = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+                     | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QVERIFY(QFile::setPermissions(root.path(), all | QFileDevice::WriteOwner));
+    // Writable for the unprivileged user too, when it should be.
+    QVERIFY(QFile::setPermissions(program, programFolderWritable ? all | QFileDevice::WriteOwner | QFileDevice::WriteOther
+                                                                 : all));
+
+    const QString chosen = asUnprivilegedUser([&] {
+        return settingsFolderFor(program, user) + u'|' + initialFileFolder(program, home);
+    });
+    QCOMPARE(chosen, (settingsBeside ? program : user) + u'|' + (dialogsInProgramFolder ? program : home));
+}
+
+void TestMainWindow::settingsFolderIsCreatedOnFirstWrite()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("config/linkwell");
+    testing::RecordingNotices notices;
+    {
+        TForm1 form(notices, folder);
+        QTest::mouseClick(form.RadioButtons[4], Qt::LeftButton);
+        form.close();
+    }
+    QCOMPARE(notices.log, QStringList());
+    QCOMPARE(readAll(folder + "/Linkwell.ini"), QByteArray("5"));
+    TForm1 again(notices, folder);
+    QCOMPARE(again.PortNumber(), 5);
 }
 
 void TestMainWindow::portHandlerAddsOneLinePerRealChange()

@@ -4,6 +4,10 @@
 #include "entries.h"
 #include "ui/Unit1.h"
 #include "ui/controls.h"
+#include "files.h"
+
+#include <QGuiApplication>
+#include <functional>
 
 #include <QFile>
 #include <QLabel>
@@ -93,6 +97,17 @@ private slots:
     void failedDownloadKeepsEverything();
     void downloadOfAnEmptyPhoneEmptiesTheList();
     void uploadSendsTheList();
+
+    void loadThatEmptiesTheListShowsAnEmptyList_data();
+    void loadThatEmptiesTheListShowsAnEmptyList();
+    void refusedLoadKeepsTheCaption_data();
+    void refusedLoadKeepsTheCaption();
+    void uploadOfAnEmptyListAsksFirst_data();
+    void uploadOfAnEmptyListAsksFirst();
+    void failedWriteIsNotReportedAsAnUpload();
+    void emptyListSavedOpensAgain();
+    void boxesDuringAPhoneCommandHaveTheNormalCursor();
+    void historyIsPaintedLineByLine();
 };
 
 void TestWindowCommands::openFillsTheList()
@@ -216,6 +231,249 @@ void TestWindowCommands::uploadSendsTheList()
     QCOMPARE(w.history().at(3), QStringLiteral("* Uploaded %1/2000 bytes (max. 1998).").arg(image.size()));
     QVERIFY(w.snapshot() == before);
     QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell"));
+}
+
+namespace {
+
+// The scripted phone, with a look at the window at every call.
+class WatchedPhone : public PhoneLibrary {
+public:
+    explicit WatchedPhone(PhoneLibrary& inner) : inner_(inner) {}
+    std::function<void(const char* call)> onCall;
+
+    std::int32_t InitGBPMode(std::uint8_t port) override { return seen("Init"), inner_.InitGBPMode(port); }
+    std::int32_t EndGBPMode() override { return seen("End"), inner_.EndGBPMode(); }
+    std::int32_t ReadNVMFile(std::int32_t section, std::int32_t subsection, char* buffer, std::int32_t size) override
+    {
+        return seen("Read"), inner_.ReadNVMFile(section, subsection, buffer, size);
+    }
+    std::int32_t WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data,
+                              std::int32_t size) override
+    {
+        return seen("Write"), inner_.WriteNVMFile(section, subsection, data, size);
+    }
+    std::int32_t ClearNVMFile(std::int32_t section, std::int32_t subsection) override
+    {
+        return seen("Clear"), inner_.ClearNVMFile(section, subsection);
+    }
+
+private:
+    void seen(const char* call)
+    {
+        if (onCall)
+            onCall(call);
+    }
+    PhoneLibrary& inner_;
+};
+
+// Notes whether the wait cursor was up when each box appeared.
+class CursorNotices : public RecordingNotices {
+public:
+    void message(const QString& text) override
+    {
+        RecordingNotices::message(text);
+        log << (QGuiApplication::overrideCursor() ? QStringLiteral("cursor: wait") : QStringLiteral("cursor: normal"));
+    }
+};
+
+enum class Load { OpenSignatureOnly, DownloadEmptyPhone };
+
+} // namespace
+
+void TestWindowCommands::loadThatEmptiesTheListShowsAnEmptyList_data()
+{
+    QTest::addColumn<int>("load");
+    QTest::newRow("open a file of the signature only") << int(Load::OpenSignatureOnly);
+    QTest::newRow("download a phone with no entries") << int(Load::DownloadEmptyPhone);
+}
+
+void TestWindowCommands::loadThatEmptiesTheListShowsAnEmptyList()
+{
+    QFETCH(int, load);
+    Window w;
+    if (Load(load) == Load::OpenSignatureOnly) {
+        w.notices.openAnswers << w.file("empty.bin", imageOf({}));
+        w.form->btnOpenFile->click();
+    } else {
+        w.phone.file = imageOf({});
+        w.form->btnDownload->click();
+    }
+    QCOMPARE(w.form->store().count(), 0);
+    const Snapshot after = w.snapshot();
+    QCOMPARE(after.items, QList<QByteArray>{});
+    QCOMPARE(after.memo1, QByteArray());
+    QCOMPARE(after.memo2, QByteArray());
+    QCOMPARE(after.labels, (QStringList{"0", "0", "0", "0"}));
+    // ListBox1, WAP style, Edit, Delete, Up, Down, Save, Upload, New, Download, Open: as after deleting
+    // the last entry, except that the empty list can be saved.
+    QCOMPARE(after.enabled, (QList<bool>{true, false, false, false, false, false, true, true, true, true, true}));
+    QCOMPARE(w.notices.unanswered, QStringList());
+    QVERIFY(!w.notices.log.contains("error: List index out of bounds (-1)."));
+}
+
+enum class Refusal { BadHeader, TooManyCharacters, MissingFile, LinkFails, ReadFails };
+
+void TestWindowCommands::refusedLoadKeepsTheCaption_data()
+{
+    QTest::addColumn<int>("refusal");
+    QTest::newRow("Bad header") << int(Refusal::BadHeader);
+    QTest::newRow("Too many characters.") << int(Refusal::TooManyCharacters);
+    QTest::newRow("a file that cannot be read") << int(Refusal::MissingFile);
+    QTest::newRow("a link that does not open") << int(Refusal::LinkFails);
+    QTest::newRow("a read that fails") << int(Refusal::ReadFails);
+}
+
+void TestWindowCommands::refusedLoadKeepsTheCaption()
+{
+    QFETCH(int, refusal);
+    Window w;
+    w.notices.openAnswers << w.file("first.bin", imageOf({{"a", "b"}}));
+    w.form->btnOpenFile->click();
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: first.bin"));
+    switch (Refusal(refusal)) {
+    case Refusal::BadHeader:
+        w.notices.openAnswers << w.file("bad.bin", "not an image");
+        w.form->btnOpenFile->click();
+        break;
+    case Refusal::TooManyCharacters:
+        w.notices.openAnswers << w.file("big.bin", imageOf({{"a", QByteArray(1200, 'u')}, {"b", QByteArray(1200, 'v')}}));
+        w.form->btnOpenFile->click();
+        break;
+    case Refusal::MissingFile:
+        w.notices.openAnswers << w.dir.filePath("missing.bin");
+        w.form->btnOpenFile->click();
+        break;
+    case Refusal::LinkFails:
+        w.phone.initResults << -3;
+        w.form->btnDownload->click();
+        break;
+    case Refusal::ReadFails:
+        w.phone.readResults << -5;
+        w.form->btnDownload->click();
+        break;
+    }
+    QVERIFY(w.notices.count("beep") >= 1);
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: first.bin"));
+    QCOMPARE(w.form->ListBox1->itemTexts(), QList<QByteArray>{"a"});
+}
+
+void TestWindowCommands::uploadOfAnEmptyListAsksFirst_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("No: nothing happens") << false;
+    QTest::newRow("Yes: the phone is cleared") << true;
+}
+
+void TestWindowCommands::uploadOfAnEmptyListAsksFirst()
+{
+    QFETCH(bool, answer);
+    QTemporaryDir dir;
+    RecordingNotices notices;
+    ScriptedPhone phone;
+    phone.file = imageOf({{"on the phone", "kept.url"}});
+    TForm1 form(notices, dir.path());
+    form.setPhone(phone);
+    const QStringList before = historyLines(form);
+    notices.confirmAnswers << answer;
+    form.btnUpload->click();
+
+    QCOMPARE(notices.log.value(0), QStringLiteral("confirm: The list is empty. Uploading it clears all favourites in the "
+                                                  "phone. Upload anyway?"));
+    if (!answer) {
+        QCOMPARE(notices.log.size(), 1);
+        QCOMPARE(phone.calls, QStringList());
+        QCOMPARE(historyLines(form), before);
+        QCOMPARE(phone.file, imageOf({{"on the phone", "kept.url"}}));
+        return;
+    }
+    QCOMPARE(phone.file, QByteArray("MME20C", 7) + QByteArray(1993, '\0'));
+    QCOMPARE(historyLines(form).mid(before.size()),
+             (QStringList{"* Everything OK, GBP mode is initialized.", "* Everything OK, your data are now stored in the phone.",
+                          "* Uploaded 0/2000 bytes (max. 1998).", "* Everything OK, GBP mode closed."}));
+}
+
+void TestWindowCommands::failedWriteIsNotReportedAsAnUpload()
+{
+    Window w;
+    w.phone.writeResults << -5;
+    w.form->btnUpload->click();
+    QCOMPARE(w.history().mid(1),
+             (QStringList{"* Everything OK, GBP mode is initialized.",
+                          "* Communication error. This means that some went wrong in the communication protocol, i.e. "
+                          "wrong checksum, timeout, etc. or the specified section/subsection does not exist.",
+                          "* Everything OK, GBP mode closed."}));
+    QCOMPARE(w.notices.log, QStringList{"beep"});
+    QVERIFY(!w.phone.linkOpen);
+}
+
+void TestWindowCommands::emptyListSavedOpensAgain()
+{
+    Window w;
+    w.notices.openAnswers << w.file("empty.bin", imageOf({}));
+    w.form->btnOpenFile->click();
+    QVERIFY(w.form->btnSaveFile->isEnabled());
+    w.notices.saveAnswers << w.dir.filePath("saved.bin");
+    w.form->btnSaveFile->click();
+    QCOMPARE(readAll(w.dir.filePath("saved.bin")), QByteArray("MME20C", 7));
+
+    w.notices.clear();
+    w.notices.openAnswers << w.dir.filePath("saved.bin");
+    w.form->btnOpenFile->click();
+    QCOMPARE(w.notices.log.size(), 1); // the dialog, and no "Bad header"
+    QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: saved.bin"));
+}
+
+void TestWindowCommands::boxesDuringAPhoneCommandHaveTheNormalCursor()
+{
+    QTemporaryDir dir;
+    CursorNotices notices;
+    ScriptedPhone scripted;
+    WatchedPhone phone(scripted);
+    QStringList cursorAtCalls;
+    phone.onCall = [&](const char* call) {
+        cursorAtCalls << QStringLiteral("%1: %2").arg(call, QGuiApplication::overrideCursor() ? "wait" : "normal");
+    };
+    TForm1 form(notices, dir.path());
+    form.setPhone(phone);
+    scripted.file = "no image";
+    form.btnDownload->click();
+    QCOMPARE(notices.log, (QStringList{"beep", "message: Bad header", "cursor: normal"}));
+    // Up before the box and again after it, while the link is still busy.
+    QCOMPARE(cursorAtCalls, (QStringList{"Init: wait", "Read: wait", "End: wait"}));
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void TestWindowCommands::historyIsPaintedLineByLine()
+{
+    QTemporaryDir dir;
+    RecordingNotices notices;
+    ScriptedPhone scripted;
+    scripted.file = imageOf({{"a", "b"}});
+    WatchedPhone phone(scripted);
+    TForm1 form(notices, dir.path());
+    form.setPhone(phone);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        }
+    } counter;
+    form.Memo3->viewport()->installEventFilter(&counter);
+    QList<QPair<int, int>> atCalls; // (history lines, paints) when each call starts
+    phone.onCall = [&](const char*) { atCalls.append({int(historyLines(form).size()), counter.paints}); };
+    form.btnDownload->click();
+
+    QCOMPARE(atCalls.size(), 3);
+    for (int i = 1; i < atCalls.size(); ++i) {
+        QVERIFY2(atCalls[i].first > atCalls[i - 1].first, "a line is added between two calls");
+        QVERIFY2(atCalls[i].second > atCalls[i - 1].second, "and painted before the next call blocks");
+    }
 }
 
 QTEST_MAIN(TestWindowCommands)
