@@ -99,6 +99,8 @@ void TForm1::connectHandlers()
     on(Memo2, &TextBox::userChanged, &TForm1::Memo2Change);
     Memo1->setChangeHandler([this] { Memo1Change(); });
     Memo2->setChangeHandler([this] { Memo2Change(); });
+    Memo1->setRefusalHandler([this] { notices_.beep(); });
+    Memo2->setRefusalHandler([this] { notices_.beep(); });
     on(chShowStyle, &CheckBox::userClicked, &TForm1::chShowStyleClick);
     on(EditStyle, &CheckBox::userClicked, &TForm1::EditStyleClick);
     chShowStyle->setClickHandler([this] { chShowStyleClick(); });

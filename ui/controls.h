@@ -27,8 +27,12 @@ namespace linkwell {
 // A multi-line text box over Windows-1250 bytes. A line break is carriage
 // return and line feed in the text and in every count. Typing and pasting
 // stop at the typed-character limit and refuse characters the code page
-// cannot hold, so what the box shows is exactly what it holds. A longer text
-// set by the program is shown whole.
+// cannot hold (and the control characters a name or URL cannot hold), so
+// what the box shows is exactly what it holds; each refusal runs the refusal
+// handler once, so that the user hears why a key did nothing. A longer text
+// set by the program is shown whole. A bare CR or LF in a text set by the
+// program keeps its byte through edits elsewhere; only breaks the user types
+// are CR LF. A drop is taken whole or refused whole.
 class TextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -48,6 +52,8 @@ public:
     void setMaxTyped(int count) { maxTyped_ = count; }
     int maxTyped() const { return maxTyped_; }
     void setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
+    // Runs when typed, pasted or dropped text is refused in part or whole.
+    void setRefusalHandler(std::function<void()> handler) { refusalHandler_ = std::move(handler); }
 
 signals:
     // A change of the text by the user (typing, pasting, deleting).
@@ -57,20 +63,33 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void contentsChangedByWidget();
+    void documentChanged(int position, int removed, int added);
     QByteArray widgetText() const;
+    // Stored characters of the widget's text from..to (document positions).
+    int storedLength(int from, int to) const;
     // Typed characters still allowed if the selection is replaced.
     int room() const;
-    // Keeps the characters of text that can be typed here, up to the room left.
-    QString acceptable(const QString& text) const;
+    // Keeps the characters of text that can be typed here, up to `left`.
+    QString acceptable(const QString& text, int left) const;
+    QString acceptable(const QString& text) const { return acceptable(text, room()); }
+    void refused();
     void showText();
 
     QByteArray text_;
+    // The widget's text as last seen, and the bytes of each of its line
+    // breaks in order: what lets a break the user never touched keep its
+    // bytes.
+    QString shown_;
+    QList<QByteArray> breaks_;
     bool settingFromProgram_ = false;
+    bool movingOwnText_ = false;
     int maxTyped_ = 255;
     std::function<void()> changeHandler_;
+    std::function<void()> refusalHandler_;
 };
 
 // A single-selection list box of Windows-1250 texts.

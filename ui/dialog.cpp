@@ -31,6 +31,8 @@ TForm2::TForm2(Notices& notices, QWidget* parent)
     on(Memo2, &TextBox::userChanged, &TForm2::Memo2Change);
     Memo1->setChangeHandler([this] { Memo1Change(); });
     Memo2->setChangeHandler([this] { Memo2Change(); });
+    Memo1->setRefusalHandler([this] { notices_.beep(); });
+    Memo2->setRefusalHandler([this] { notices_.beep(); });
     on(ui_->Button1, &QPushButton::clicked, &TForm2::Button1Click);
     on(ui_->Button3, &QPushButton::clicked, &TForm2::Button3Click);
 }

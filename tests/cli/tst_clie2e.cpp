@@ -62,6 +62,7 @@ QStringList windowHistory(const QString& settingsFolder, const char* button)
     form.setPhone(library);
     const auto lines = [&form] { return historyLines(form); };
     const qsizetype before = lines().size();
+    notices.confirmAnswers << true; // the window's list is empty, and it asks before an upload clears the phone
     (QByteArray(button) == "download" ? form.btnDownload : form.btnUpload)->click();
     return lines().mid(before);
 }

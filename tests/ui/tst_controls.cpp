@@ -5,6 +5,7 @@
 #include "ui/guard.h"
 
 #include <QClipboard>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QtTest>
@@ -45,6 +46,12 @@ private slots:
     void textBoxPasteIsFilteredAndCut();
     void textBoxKeepsNoBreakSpaceWhenEdited();
     void textBoxHistoryLines();
+    void textBoxKeepsBreaksTheUserDidNotType_data();
+    void textBoxKeepsBreaksTheUserDidNotType();
+    void textBoxRefusalsAreHeard_data();
+    void textBoxRefusalsAreHeard();
+    void textBoxDropFitsWholeOrNotAtAll_data();
+    void textBoxDropFitsWholeOrNotAtAll();
 
     void listBoxProgramIndexRunsNoClick();
     void listBoxKeyboardSelectionClicks();
@@ -244,6 +251,128 @@ void TestControls::textBoxHistoryLines()
     QCOMPARE(box.lines(), QList<QByteArray>({"* one", "* two"}));
     QCOMPARE(box.text(), QByteArray("* one\r\n* two"));
     QCOMPARE(box.document()->blockCount(), 2);
+}
+
+enum class Edit { TypeAtEnd, EnterAtStart, DeleteFirstBreak, ReplaceAll };
+
+void TestControls::textBoxKeepsBreaksTheUserDidNotType_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<int>("edit");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray mixed("a\rb\nc\r\nd");
+    QTest::newRow("bare CR, a character typed elsewhere") << QByteArray("a\rb") << int(Edit::TypeAtEnd)
+                                                          << QByteArray("a\rbx");
+    QTest::newRow("bare LF, a character typed elsewhere") << QByteArray("a\nb") << int(Edit::TypeAtEnd)
+                                                          << QByteArray("a\nbx");
+    QTest::newRow("all three kinds, typed elsewhere") << mixed << int(Edit::TypeAtEnd) << mixed + "x";
+    QTest::newRow("a typed break is CR LF, the others stay")
+        << mixed << int(Edit::EnterAtStart) << QByteArray("\r\n") + mixed;
+    QTest::newRow("the deleted break goes, the others stay")
+        << mixed << int(Edit::DeleteFirstBreak) << QByteArray("ab\nc\r\nd");
+    QTest::newRow("retyped from scratch: CR LF") << QByteArray("a\rb") << int(Edit::ReplaceAll)
+                                                 << QByteArray("p\r\nq");
+}
+
+void TestControls::textBoxKeepsBreaksTheUserDidNotType()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(int, edit);
+    QFETCH(QByteArray, after);
+    TextBox box;
+    box.setText(stored);
+    switch (Edit(edit)) {
+    case Edit::TypeAtEnd:
+        box.moveCursor(QTextCursor::End);
+        QTest::keyClicks(&box, "x");
+        break;
+    case Edit::EnterAtStart:
+        box.moveCursor(QTextCursor::Start);
+        QTest::keyClick(&box, Qt::Key_Return);
+        break;
+    case Edit::DeleteFirstBreak:
+        box.moveCursor(QTextCursor::Start);
+        box.moveCursor(QTextCursor::Right);
+        QTest::keyClick(&box, Qt::Key_Delete);
+        break;
+    case Edit::ReplaceAll:
+        box.selectAll();
+        QTest::keyClicks(&box, "p");
+        QTest::keyClick(&box, Qt::Key_Return);
+        QTest::keyClicks(&box, "q");
+        break;
+    }
+    QCOMPARE(box.text(), after);
+    QCOMPARE(box.length(), int(after.size()));
+}
+
+void TestControls::textBoxRefusalsAreHeard_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<int>("refusals");
+    QTest::newRow("a character the code page lacks") << QByteArray("a") << QString::fromUtf8("Ж") << QByteArray("a") << 1;
+    QTest::newRow("past the limit") << QByteArray(255, 'a') << QStringLiteral("b") << QByteArray(255, 'a') << 1;
+    QTest::newRow("one refusal each") << QByteArray("a") << QString::fromUtf8("ЖbЖ") << QByteArray("ab") << 2;
+    QTest::newRow("held characters are heard as nothing") << QByteArray() << QString::fromUtf8("řł€")
+                                                          << QByteArray("\xF8\xB3\x80") << 0;
+}
+
+void TestControls::textBoxRefusalsAreHeard()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, after);
+    QFETCH(int, refusals);
+    TextBox box;
+    int heard = 0;
+    box.setRefusalHandler([&] { ++heard; });
+    box.setText(stored);
+    box.moveCursor(QTextCursor::End);
+    typeText(&box, typed);
+    QCOMPARE(box.text(), after);
+    QCOMPARE(heard, refusals);
+}
+
+void TestControls::textBoxDropFitsWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("dropped");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("fits") << QByteArray("ab") << QStringLiteral("xy") << QByteArray("xyab") << true;
+    QTest::newRow("fits exactly") << QByteArray(253, 'a') << QStringLiteral("xy") << "xy" + QByteArray(253, 'a') << true;
+    QTest::newRow("one too many: refused whole") << QByteArray(254, 'a') << QStringLiteral("xy") << QByteArray(254, 'a')
+                                                 << false;
+    QTest::newRow("a character the box cannot hold: refused whole")
+        << QByteArray("ab") << QString::fromUtf8("xЖ") << QByteArray("ab") << false;
+    QTest::newRow("U+0001, which would end a name in the image: refused whole")
+        << QByteArray("ab") << QStringLiteral("x\x01") << QByteArray("ab") << false;
+}
+
+void TestControls::textBoxDropFitsWholeOrNotAtAll()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, dropped);
+    QFETCH(QByteArray, after);
+    QFETCH(bool, accepted);
+    struct DroppedOn : TextBox {
+        using TextBox::dropEvent;
+    } box;
+    box.resize(200, 200);
+    int heard = 0;
+    box.setRefusalHandler([&] { ++heard; });
+    box.setText(stored);
+    QMimeData data;
+    data.setText(dropped);
+    // Dropped at the very start, from another box that moves its text:
+    // the source deletes what it dragged only when the drop is accepted.
+    QDropEvent drop(QPointF(1, 1), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    box.dropEvent(&drop);
+    QCOMPARE(box.text(), after);
+    QCOMPARE(drop.isAccepted(), accepted);
+    QCOMPARE(heard, accepted ? 0 : 1);
 }
 
 void TestControls::listBoxProgramIndexRunsNoClick()
