@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "phone/favouritestransfer.h"
+#include "ui/buttonkeys.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "store/cp1250.h"
@@ -69,6 +70,7 @@ TForm1::TForm1(Notices& notices, const QString& settingsFolder, QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
     move(172, 106);
 
+    pressButtonsOnEnter(this);
     connectHandlers();
     runGuarded(notices_, [this] { FormCreate(); });
 }

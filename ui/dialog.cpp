@@ -1,12 +1,14 @@
 #include "dialog.h"
 
 #include "store/notices.h"
+#include "ui/buttonkeys.h"
 #include "ui/controls.h"
 #include "ui/guard.h"
 #include "ui/uifonts.h"
 #include "ui_dialog.h"
 
 #include <QIcon>
+#include <QKeyEvent>
 
 using namespace linkwell;
 
@@ -21,6 +23,7 @@ TForm2::TForm2(Notices& notices, QWidget* parent)
     }
     setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
     move(155, 91);
+    pressButtonsOnEnter(this);
     Memo1 = ui_->Memo1;
     Memo2 = ui_->Memo2;
 
@@ -53,6 +56,17 @@ void TForm2::reset()
     ui_->Label5->setText(QStringLiteral("0"));
     ui_->Label6->setText(QStringLiteral("0"));
     result.reset();
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event)
+{
+    // Neither button is the cancel button, so Esc leaves the typed texts
+    // alone; the close box, the system menu and Alt+F4 still close.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TForm2::showEvent(QShowEvent* event)

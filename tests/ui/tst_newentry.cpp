@@ -131,6 +131,8 @@ private slots:
     void cancelAfterARefusal();
     void closeBoxInsertsNothing();
     void dialogHasNoDefaultButton();
+    void keysOnTheDialog_data();
+    void keysOnTheDialog();
 };
 
 void TestNewEntry::addToListRefusal_data()
@@ -347,6 +349,45 @@ void TestNewEntry::dialogHasNoDefaultButton()
     });
     QCOMPARE(typed, QByteArray("a\r\nb"));
     QCOMPARE(w.form->store().count(), 0);
+}
+
+void TestNewEntry::keysOnTheDialog_data()
+{
+    QTest::addColumn<QByteArray>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<int>("inserted");
+    QTest::newRow("Enter on Add to list") << QByteArray("Button1") << int(Qt::Key_Return) << false << 1;
+    QTest::newRow("keypad Enter on Add to list") << QByteArray("Button1") << int(Qt::Key_Enter) << false << 1;
+    QTest::newRow("Space on Add to list") << QByteArray("Button1") << int(Qt::Key_Space) << false << 1;
+    QTest::newRow("Enter on Cancel") << QByteArray("Button3") << int(Qt::Key_Return) << false << 0;
+    QTest::newRow("Esc does nothing") << QByteArray("Memo2") << int(Qt::Key_Escape) << true << 0;
+    QTest::newRow("Esc on a button does nothing") << QByteArray("Button3") << int(Qt::Key_Escape) << true << 0;
+}
+
+void TestNewEntry::keysOnTheDialog()
+{
+    QFETCH(QByteArray, focus);
+    QFETCH(int, key);
+    QFETCH(bool, open);
+    QFETCH(int, inserted);
+    Window w;
+    bool stillOpen = false;
+    QByteArray name;
+    w.insert([&](TForm2& d) {
+        type(d.Memo1, "name");
+        type(d.Memo2, "url");
+        auto* target = d.findChild<QWidget*>(QString::fromLatin1(focus));
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key));
+        stillOpen = d.isVisible();
+        name = d.Memo1->text();
+    });
+    QCOMPARE(stillOpen, open);
+    QCOMPARE(w.leftOpen, open);
+    if (open)
+        QCOMPARE(name, QByteArray("name")); // nothing typed was thrown away
+    QCOMPARE(w.form->store().count(), inserted);
 }
 
 QTEST_MAIN(TestNewEntry)

@@ -108,6 +108,8 @@ private slots:
     void emptyListSavedOpensAgain();
     void boxesDuringAPhoneCommandHaveTheNormalCursor();
     void historyIsPaintedLineByLine();
+    void keysOnAFocusedButton_data();
+    void keysOnAFocusedButton();
 };
 
 void TestWindowCommands::openFillsTheList()
@@ -474,6 +476,32 @@ void TestWindowCommands::historyIsPaintedLineByLine()
         QVERIFY2(atCalls[i].first > atCalls[i - 1].first, "a line is added between two calls");
         QVERIFY2(atCalls[i].second > atCalls[i - 1].second, "and painted before the next call blocks");
     }
+}
+
+void TestWindowCommands::keysOnAFocusedButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("pressed");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << true;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << true;
+    QTest::newRow("Space") << int(Qt::Key_Space) << true;
+    QTest::newRow("a letter") << int(Qt::Key_A) << false;
+}
+
+void TestWindowCommands::keysOnAFocusedButton()
+{
+    QFETCH(int, key);
+    QFETCH(bool, pressed);
+    Window w;
+    w.form->btnUp->setFocus();
+    QTest::keyClick(w.form->btnUp, Qt::Key(key));
+    QCOMPARE(w.form->ListBox1->itemTexts(),
+             pressed ? (QList<QByteArray>{"kept 2", "kept 1", "kept 3"}) : (QList<QByteArray>{"kept 1", "kept 2", "kept 3"}));
+    // Enter in a text box is still a line break.
+    w.form->EditStyle->setChecked(true);
+    w.form->Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClick(w.form->Memo1, Qt::Key_Return);
+    QCOMPARE(w.form->Memo1->text(), QByteArray("kept 2\r\n"));
 }
 
 QTEST_MAIN(TestWindowCommands)
