@@ -8,6 +8,8 @@
 #include "ui/guard.h"
 #include "ui/listview.h"
 #include "ui/phonebusy.h"
+#include "ui/textfit.h"
+#include "store/limits.h"
 #include "store/notices.h"
 #include "ui/uifonts.h"
 #include "ui_Unit1.h"
@@ -61,12 +63,7 @@ TForm1::TForm1(Notices& notices, const QString& settingsFolder, QWidget* parent)
     Image1 = ui_->Image1;
 
     Memo3->setMaxTyped(TextBox::Unlimited);
-    // Labels size themselves to their text; the right-aligned counts keep
-    // their right edge instead.
-    for (QLabel* label : findChildren<QLabel*>()) {
-        if (label != Image1 && !(label->alignment() & Qt::AlignRight))
-            label->adjustSize();
-    }
+    fitWindowTexts();
     setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
     move(172, 106);
 
@@ -76,6 +73,25 @@ TForm1::TForm1(Notices& notices, const QString& settingsFolder, QWidget* parent)
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::fitWindowTexts()
+{
+    // The room each text has: up to the frame around it, or to its neighbour
+    // in the row. The counts are fitted before the labels to their left.
+    const QStringList counts = countTexts(limits::MaxEntries);
+    const QStringList chars = countTexts(limits::MaxTypedChars);
+    fitTexts(this, {
+        {"btnDownload", {}, 100}, {"btnOpenFile", {}, 100}, {"btnSaveFile", {}, 100}, {"btnUpload", {}, 100},
+        {"Label11", {}, 100},
+        {"Label18", counts, 0, "Label6"}, {"Label6", {}, 0, "Label18"},
+        {"Label19", {}, 224}, {"Label7", counts, 249}, {"Label8", {}, 295},
+        {"chShowStyle", {}, 374}, {"EditStyle", {}, 374},
+        {"btnNew", {}, 369}, {"btnDelete", {}, 369}, {"Label17", {}, 369}, {"btnUp", {}, 369}, {"btnDown", {}, 369},
+        {"Label5", {}, 370},
+        {"Label1", {}, 472}, {"Label3", chars, 0, "Label9"}, {"Label9", {}, 0, "Label3"}, {"Label12", {}, 472},
+        {"Label2", {}, 577}, {"Label4", chars, 0, "Label10"}, {"Label10", {}, 0, "Label4"}, {"Label13", {}, 577},
+    });
+}
 
 template <class Signal, class Sender> void TForm1::on(Sender* sender, Signal signal, void (TForm1::*handler)())
 {

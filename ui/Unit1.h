@@ -133,6 +133,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void fitWindowTexts();
     void FormCreate();
     void FormClose();
     void selectPort(std::uint8_t port);

@@ -4,6 +4,8 @@
 #include "ui/buttonkeys.h"
 #include "ui/controls.h"
 #include "ui/guard.h"
+#include "ui/textfit.h"
+#include "store/limits.h"
 #include "ui/uifonts.h"
 #include "ui_dialog.h"
 
@@ -17,10 +19,12 @@ TForm2::TForm2(Notices& notices, QWidget* parent)
 {
     installFontSubstitutes();
     ui_->setupUi(this);
-    for (QLabel* label : findChildren<QLabel*>()) {
-        if (!(label->alignment() & Qt::AlignRight))
-            label->adjustSize();
-    }
+    const QStringList chars = countTexts(limits::MaxTypedChars);
+    fitTexts(this, {
+        {"Label1", {}, 119}, {"Label5", chars, 0, "Label9"}, {"Label9", {}, 0, "Label5"}, {"Label12", {}, 119},
+        {"Label2", {}, 229}, {"Label6", chars, 0, "Label3"}, {"Label3", {}, 0, "Label6"}, {"Label4", {}, 229},
+        {"Button3", {}, 130}, {"Button1", {}, 229},
+    });
     setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
     move(155, 91);
     pressButtonsOnEnter(this);

@@ -5,6 +5,12 @@
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/settingsfile.h"
+#include "ui/textfit.h"
+#include "ui/uifonts.h"
+
+#include <QFontDatabase>
+#include <QProcess>
+#include <QScopeGuard>
 
 #include <QFile>
 #include <QFileInfo>
@@ -31,6 +37,15 @@ namespace {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        const QString forced = QString::fromUtf8(qgetenv("LINKWELL_TEST_FONT"));
+        if (!forced.isEmpty()) {
+            installFontSubstitutes();
+            QFont::removeSubstitutions(QStringLiteral("MS Sans Serif"));
+            QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), forced);
+        }
+    }
     void settingsFile_data();
     void settingsFile();
     void portHandlerAddsOneLinePerRealChange();
@@ -46,6 +61,8 @@ private slots:
     void geometry();
     void controlsStayPutOnResize();
     void dialogLayout();
+    void textsShowWhole_data();
+    void textsShowWhole();
 };
 
 // How the settings file stands before start.
@@ -438,6 +455,86 @@ void TestMainWindow::dialogLayout()
     QCOMPARE(dialog.findChild<QPushButton*>("Button1")->autoDefault(), false);
     QCOMPARE(dialog.findChild<QPushButton*>("Button1")->isDefault(), false);
     QVERIFY(!dialog.findChild<TextBox*>("Memo1")->isReadOnly());
+}
+
+void TestMainWindow::textsShowWhole_data()
+{
+    QTest::addColumn<QString>("family"); // what the windows' fonts resolve to; empty: as installed
+    QTest::addColumn<bool>("dialog");
+    for (const char* family : {"", "DejaVu Sans", "Nimbus Sans", "C059"}) {
+        for (const bool dialog : {false, true})
+            QTest::addRow("%s, %s", *family ? family : "installed fonts", dialog ? "TForm2" : "TForm1")
+                << QString::fromLatin1(family) << dialog;
+    }
+}
+
+void TestMainWindow::textsShowWhole()
+{
+    QFETCH(QString, family);
+    QFETCH(bool, dialog);
+    // Qt keeps a font once resolved, so each other font is tried in a run of
+    // its own that knows no other.
+    const QByteArray forced = qgetenv("LINKWELL_TEST_FONT");
+    if (forced.isEmpty() && !family.isEmpty()) {
+        const QStringList installed = QFontDatabase::families();
+        if (!std::any_of(installed.begin(), installed.end(), [&](const QString& f) { return f.startsWith(family); }))
+            QSKIP(qPrintable(family + " is not installed here"));
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LINKWELL_TEST_FONT", family);
+        run.setProcessEnvironment(env);
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        run.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("textsShowWhole:installed fonts, %1").arg(dialog ? "TForm2" : "TForm1")});
+        QVERIFY(run.waitForFinished(60000));
+        QVERIFY2(run.exitCode() == 0, run.readAll().constData());
+        return;
+    }
+    if (!forced.isEmpty() && !family.isEmpty())
+        QSKIP("tried by the run of the installed fonts");
+    QTemporaryDir dir;
+    testing::RecordingNotices notices;
+    TForm1 form(notices, dir.path());
+    TForm2 newEntry(notices);
+    QWidget& window = dialog ? static_cast<QWidget&>(newEntry) : static_cast<QWidget&>(form);
+    if (!forced.isEmpty())
+        QVERIFY2(QFontInfo(window.font()).family().startsWith(QString::fromUtf8(forced)),
+                 qPrintable(QFontInfo(window.font()).family()));
+
+    // The counts at every value they can hold; everything else at its own text.
+    const auto texts = [&](const QString& name) -> QStringList {
+        if (name == "Label7" || name == "Label18")
+            return countTexts(100);
+        if ((!dialog && (name == "Label3" || name == "Label4")) || (dialog && (name == "Label5" || name == "Label6")))
+            return countTexts(255);
+        return {};
+    };
+    QList<QWidget*> shown;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(w);
+        auto* button = qobject_cast<QAbstractButton*>(w);
+        if ((!label && !button) || w->objectName() == "Image1")
+            continue;
+        shown << w;
+        QStringList all = texts(w->objectName());
+        if (all.isEmpty())
+            all << (label ? label->text() : button->text());
+        for (const QString& text : all) {
+            const int width = w->fontMetrics().horizontalAdvance(text);
+            QVERIFY2(width <= textRoom(w, w->width()),
+                     qPrintable(QStringLiteral("%1 \"%2\": %3 px in %4 px").arg(w->objectName(), text).arg(width).arg(textRoom(w, w->width()))));
+        }
+    }
+    // Nor does a grown control cover its neighbour.
+    for (QWidget* w : shown) {
+        for (QWidget* other : window.findChildren<QWidget*>()) {
+            const bool frame = other->metaObject() == &QFrame::staticMetaObject || other->objectName() == "Image1";
+            if (other == w || frame || other->parentWidget() != &window)
+                continue;
+            QVERIFY2(!w->geometry().intersects(other->geometry()),
+                     qPrintable(w->objectName() + " covers " + other->objectName()));
+        }
+    }
 }
 
 QTEST_MAIN(TestMainWindow)
