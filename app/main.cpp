@@ -19,6 +19,7 @@ int main(int argc, char* argv[])
     linkwell::QtNotices notices;
     linkwell::GbpPhoneLibrary phone;
     TForm1 form(notices);
+    notices.setWindow(&form);
     form.setPhone(phone);
     TForm2 dialog(notices, &form);
     dialog.hide();

@@ -22,18 +22,6 @@ QString boxText(const QString& text)
     return out;
 }
 
-int showCentred(QMessageBox& box)
-{
-    box.setTextFormat(Qt::PlainText);
-    box.adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = box.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        box.move(frame.topLeft());
-    }
-    return box.exec();
-}
-
 QString askFileName(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog;
@@ -54,6 +42,37 @@ QString askFileName(const FileDialogRequest& request, QFileDialog::AcceptMode mo
 
 } // namespace
 
+PlacedMessageBox::PlacedMessageBox(Icon icon, const QString& caption, const QString& text, QWidget* window)
+    : QMessageBox(icon, caption, boxText(text), NoButton), window_(window)
+{
+    setTextFormat(Qt::PlainText);
+}
+
+int PlacedMessageBox::captionWidth() const
+{
+    // Title bars use a bold face somewhat larger than the text; the icon and
+    // the close, minimise and maximise buttons take about four more widths
+    // of a title bar's height.
+    QFont title = font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.2);
+    const QFontMetrics metrics(title);
+    return metrics.horizontalAdvance(windowTitle()) + 4 * 2 * metrics.height();
+}
+
+void PlacedMessageBox::showEvent(QShowEvent* event)
+{
+    QMessageBox::showEvent(event);
+    if (width() < captionWidth())
+        setFixedWidth(captionWidth());
+    const QScreen* screen = window_ ? window_->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
 void QtNotices::beep()
 {
     QApplication::beep();
@@ -61,26 +80,28 @@ void QtNotices::beep()
 
 void QtNotices::message(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(ApplicationTitle), boxText(text), QMessageBox::Ok);
-    showCentred(box);
+    PlacedMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(ApplicationTitle), text, window_);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
 }
 
 bool QtNotices::confirm(const QString& question)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), boxText(question));
+    PlacedMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), question, window_);
     QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
-    showCentred(box);
+    box.exec();
     return box.clickedButton() == yes;
 }
 
 void QtNotices::errorBox(const QString& failureText)
 {
-    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle),
-                    boxText(ErrorBoxText(failureText)), QMessageBox::Ok);
-    showCentred(box);
+    PlacedMessageBox box(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle), ErrorBoxText(failureText),
+                         window_);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
 }
 
 QString QtNotices::openFileName(const FileDialogRequest& request)

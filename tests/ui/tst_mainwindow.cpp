@@ -7,6 +7,7 @@
 #include "ui/settingsfile.h"
 #include "ui/textfit.h"
 #include "ui/uifonts.h"
+#include "ui/qtnotices.h"
 
 #include <QFontDatabase>
 #include <QProcess>
@@ -61,6 +62,8 @@ private slots:
     void geometry();
     void controlsStayPutOnResize();
     void dialogLayout();
+    void messageBoxesCentredAndWholeCaption_data();
+    void messageBoxesCentredAndWholeCaption();
     void textsShowWhole_data();
     void textsShowWhole();
 };
@@ -455,6 +458,39 @@ void TestMainWindow::dialogLayout()
     QCOMPARE(dialog.findChild<QPushButton*>("Button1")->autoDefault(), false);
     QCOMPARE(dialog.findChild<QPushButton*>("Button1")->isDefault(), false);
     QVERIFY(!dialog.findChild<TextBox*>("Memo1")->isReadOnly());
+}
+
+void TestMainWindow::messageBoxesCentredAndWholeCaption_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("a short message") << "Sony CMD-j6 Linkwell" << "Bad header";
+    QTest::newRow("a question") << "Confirm" << "File exists.\r\nOverwrite file?";
+    QTest::newRow("a long message")
+        << "Sony CMD-j6 Linkwell"
+        << "The list is empty. Uploading it clears all favourites in the phone. Upload anyway?";
+}
+
+void TestMainWindow::messageBoxesCentredAndWholeCaption()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    testing::RecordingNotices notices;
+    TForm1 form(notices, dir.path());
+    form.move(0, 0); // off the centre, so that the box is not centred over it by chance
+    form.show();
+    PlacedMessageBox box(QMessageBox::NoIcon, caption, text, &form);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.show(); // not exec: nothing waits on the box
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(box.width() >= box.captionWidth());
+    QVERIFY(box.captionWidth() > box.fontMetrics().horizontalAdvance(caption));
+    const QPoint centre = form.screen()->availableGeometry().center();
+    QVERIFY2((box.frameGeometry().center() - centre).manhattanLength() <= 2,
+             qPrintable(QStringLiteral("box at %1,%2 %3x%4")
+                            .arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
+    box.close();
 }
 
 void TestMainWindow::textsShowWhole_data()
