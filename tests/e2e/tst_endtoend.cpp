@@ -10,11 +10,13 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <utility>
 
 using namespace linkwell;
 using namespace linkwell::testing;
@@ -61,6 +63,7 @@ private slots:
     void downloadEditUploadAndReadBack();
     void failingPhoneLosesNothing_data();
     void failingPhoneLosesNothing();
+    void clicksDuringADownloadAreDropped();
 };
 
 void TestEndToEnd::downloadEditUploadAndReadBack()
@@ -150,6 +153,60 @@ void TestEndToEnd::failingPhoneLosesNothing()
     QCOMPARE(entriesOf(w.store()), (Entries{{"mine", "my.url"}, {"unsaved", "work.url"}}));
     QCOMPARE(w.ListBox1->itemTexts(), (QList<QByteArray>{"mine", "unsaved"}));
     QCOMPARE(w.Memo1->text(), QByteArray("mine"));
+}
+
+namespace {
+
+// Our library, with a user who clicks while it works: the clicks wait in the
+// queue behind the blocked event loop, as a real user's do.
+class ImpatientPhone : public GbpPhoneLibrary {
+public:
+    QList<QWidget*> clickedWhileReading;
+    int opens = 0;
+
+    std::int32_t InitGBPMode(std::uint8_t port) override
+    {
+        ++opens;
+        return GbpPhoneLibrary::InitGBPMode(port);
+    }
+    std::int32_t ReadNVMFile(std::int32_t section, std::int32_t subsection, char* buffer, std::int32_t size) override
+    {
+        // Once: a window that did act on them would otherwise be clicked for ever.
+        for (QWidget* w : std::exchange(clickedWhileReading, {})) {
+            const QPointF at = QRectF(w->rect()).center();
+            QCoreApplication::postEvent(w, new QMouseEvent(QEvent::MouseButtonPress, at, w->mapToGlobal(at),
+                                                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+            QCoreApplication::postEvent(w, new QMouseEvent(QEvent::MouseButtonRelease, at, w->mapToGlobal(at),
+                                                           Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+        }
+        return GbpPhoneLibrary::ReadNVMFile(section, subsection, buffer, size);
+    }
+};
+
+} // namespace
+
+void TestEndToEnd::clicksDuringADownloadAreDropped()
+{
+    Rig rig({"--baud", "9600"});
+    TForm1& w = *rig.form;
+    ImpatientPhone phone;
+    w.setPhone(phone);
+    fill(w.store(), {{"mine", "my.url"}});
+    w.FillListBox();
+    w.ShowSelected();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    phone.clickedWhileReading = {w.btnDownload, w.chShowStyle};
+
+    QTest::mouseClick(w.btnDownload, Qt::LeftButton);
+    QCoreApplication::processEvents(); // whatever is still queued gets its turn now
+
+    QCOMPARE(phone.opens, 1);
+    QVERIFY(!w.chShowStyle->isChecked());
+    QCOMPARE(entriesOf(w.store()), Seeded);
+    // The window takes clicks again once the phone is done.
+    QTest::mouseClick(w.chShowStyle, Qt::LeftButton);
+    QVERIFY(w.chShowStyle->isChecked());
 }
 
 QTEST_MAIN(TestEndToEnd)
