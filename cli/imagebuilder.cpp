@@ -105,7 +105,8 @@ bool ImageBuilder::add(Bookmark&& b)
                                          "are left out")
                               .arg(entry);
         else
-            sizeProblem_ = QStringLiteral("too much for the phone: %1 is one more than the %2 entries it holds")
+            sizeProblem_ = QStringLiteral("too much for the phone: %1 is one more than the %2 entries it holds "
+                                          "(--truncate keeps what fits)")
                                .arg(entry)
                                .arg(limits::MaxEntries);
         settled_ = true;
@@ -168,7 +169,7 @@ bool ImageBuilder::add(Bookmark&& b)
     if (excess > 0) {
         if (!options_.truncate) {
             sizeProblem_ = QStringLiteral("too much for the phone: up to %1 the entries need %2 bytes more than "
-                                          "the %3 the image holds")
+                                          "the %3 the image holds (--truncate keeps what fits)")
                                .arg(entry)
                                .arg(excess)
                                .arg(limits::MaxImageSize);

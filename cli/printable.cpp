@@ -27,8 +27,7 @@ QString printable(QStringView text)
         else if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0))
             out += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
         else if (invisibleLayout(u))
-            out += QStringLiteral("\\u{%1}").arg(uint(u), 4, 16, QLatin1Char('0')).toUpper().replace(
-                QLatin1String("\\U{"), QLatin1String("\\u{"));
+            out += QStringLiteral("\\u{%1}").arg(QString::number(uint(u), 16).toUpper());
         else
             out += c;
     }

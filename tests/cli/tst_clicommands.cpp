@@ -928,6 +928,9 @@ private slots:
         QTest::newRow("a long refused name is cut")
             << "in.json" << jsonOf({{QString(100, u'x') + QStringLiteral("Ж"), QStringLiteral("u")}})
             << "entry 1 (\"" + QString(40, u'x') + "...\")";
+        QTest::newRow("a right-to-left override") << "in.json"
+                                                  << jsonOf({{QStringLiteral("\u202Etxt.exe Ж"), QStringLiteral("u")}})
+                                                  << "entry 1 (\"\\u{202E}txt.exe Ж\")";
         QTest::newRow("a quoted vBookmark line") << "in.vbm" << QByteArray("\x1b[2JBEGIN:VBKM\r\n") << "\\x1b[2J";
     }
     void messagesQuotingAnInputAreEscaped()
@@ -940,7 +943,7 @@ private slots:
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(said), qPrintable(r.err));
         for (const QChar c : r.err)
-            QVERIFY2(c == u'\n' || (c >= u' ' && c != QChar(0x7f)), qPrintable(r.err));
+            QVERIFY2(c == u'\n' || (c >= u' ' && c != QChar(0x7f) && c != QChar(0x202E)), qPrintable(r.err));
     }
 
     void version()
