@@ -975,6 +975,32 @@ private slots:
                  QStringLiteral("1\tPočasí\thttp://pocasi.cz/"));
     }
 
+    // The executable's own standard output, as "-" and through /dev/stdout.
+    void theProgramWritesToStandardOutput_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("build -o -") << QStringList{"build", "@in.json", "-o", "-"} << imageOf(CzechBytes);
+        QTest::newRow("export -o /dev/stdout") << QStringList{"export", "@i.bin", "--format", "json", "-o", "/dev/stdout"}
+                                               << writeJson(bookmarks(Czech));
+    }
+    void theProgramWritesToStandardOutput()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, expected);
+        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf(Czech)));
+        QVERIFY(writeFile(path(QStringLiteral("i.bin")), imageOf(CzechBytes)));
+        for (QString& a : arguments)
+            if (a.startsWith(u'@'))
+                a = path(a.mid(1));
+        QProcess p;
+        p.start(QStringLiteral(LINKWELL_CLI_PATH), arguments);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.readAllStandardError(), QByteArray());
+        QCOMPARE(p.readAllStandardOutput(), expected);
+    }
+
     void theProgramRefusesWithStatusAndNoFile_data()
     {
         QTest::addColumn<QStringList>("arguments");
