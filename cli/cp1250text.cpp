@@ -101,6 +101,8 @@ PhoneText toPhoneText(const QString& text, bool transliterate)
         i = end;
         while (end < size && !cp1250::canEncode(text[end]))
             ++end;
+        if (!out.transliterated)
+            out.transliteratedAt = replaced.size(); // all one byte a unit before it
         replaced += latinReading(QStringView(text).mid(i, end - i));
         out.transliterated = true;
         i = end;

@@ -22,6 +22,7 @@ struct PhoneText {
     qsizetype missingAt = -1; // byte offset of the first such character; -1: none
     char32_t missing = 0;   // that character
     bool transliterated = false; // some characters were replaced by a Latin reading
+    qsizetype transliteratedAt = -1; // byte offset where the first replacement begins
 };
 
 // Without `transliterate` the characters Windows-1250 lacks are marked (the

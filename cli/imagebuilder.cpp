@@ -133,12 +133,6 @@ bool ImageBuilder::add(Bookmark&& b)
     const PhoneText urlText = toPhoneText(b.url, options_.transliterate);
     Field nameField{nameText.bytes, nameText.missingAt, nameText.missing};
     Field urlField{urlText.bytes, urlText.missingAt, urlText.missing};
-    if (nameText.transliterated)
-        changes_ << where + QStringLiteral(": name \"%1\" written as \"%2\"")
-                                .arg(quoted(name), quoted(decodeCp1250(nameField.bytes)));
-    if (urlText.transliterated)
-        changes_ << where + QStringLiteral(": URL \"%1\" written as \"%2\"")
-                                .arg(quoted(b.url), quoted(decodeCp1250(urlField.bytes)));
 
     // The window lets nobody type more than 255 characters into either box.
     for (auto [field, what] : {std::pair{&nameField, "name"}, std::pair{&urlField, "URL"}}) {
@@ -183,6 +177,13 @@ bool ImageBuilder::add(Bookmark&& b)
 
     if (!judge(entry, "name", nameField))
         judge(entry, "URL", urlField);
+    // Listed only where a replacement survives the cuts, with what is stored.
+    if (nameText.transliterated && nameText.transliteratedAt < nameBytes.size())
+        changes_ << where + QStringLiteral(": name \"%1\" written as \"%2\"")
+                                .arg(quoted(name), quoted(decodeCp1250(nameBytes)));
+    if (urlText.transliterated && urlText.transliteratedAt < url.size())
+        changes_ << where + QStringLiteral(": URL \"%1\" written as \"%2\"")
+                                .arg(quoted(b.url), quoted(decodeCp1250(url)));
 
     kept_.append({nameBytes, url});
     offset_ += url.size() + 2 + nameBytes.size() + 2;

@@ -790,6 +790,14 @@ private slots:
                                    << QStringList{"in.json: entry 1: its name of 256 characters cut to 255"};
         QTest::newRow("255 stays") << QString(255, u'n') << QString(255, u'u') << QByteArray(255, 'n') << QByteArray(255, 'u')
                                    << QStringList{};
+        // What the cut drops is not judged, nor listed as transliterated.
+        QTest::newRow("a foreign character past the cut") << QString(255, u'n') + QStringLiteral("Ж") << "u"
+                                                          << QByteArray(255, 'n') << QByteArray("u")
+                                                          << QStringList{"in.json: entry 1: its name of 256 characters cut to 255"};
+        QTest::newRow("one before the cut, transliterated")
+            << QString(254, u'n') + QStringLiteral("日") << "u" << QByteArray(254, 'n') + "r" << QByteArray("u")
+            << QStringList{"in.json: entry 1: its name of 256 characters cut to 255",
+                           "in.json: entry 1: name \"" + QString(80, u'n') + "...\" written as \"" + QString(80, u'n') + "...\""};
     }
     void untitledAndLongFields()
     {
@@ -801,7 +809,7 @@ private slots:
         QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf({{name, url}})));
         const QString image = path(QStringLiteral("l.bin"));
         const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image,
-                               QStringLiteral("--truncate")});
+                               QStringLiteral("--truncate"), QStringLiteral("--transliterate")});
         QCOMPARE(built.status, 0);
         QStringList expected;
         for (const QString& line : said)
