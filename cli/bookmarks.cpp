@@ -50,6 +50,13 @@ Bookmarks readBookmarks(Format format, const QByteArray& content, const QString&
     return {};
 }
 
+void readBookmarks(Format format, const QByteArray& content, const QString& source, const BookmarkSink& sink)
+{
+    for (Bookmark& b : readBookmarks(format, content, source))
+        if (!sink(std::move(b)))
+            return;
+}
+
 QByteArray writeBookmarks(Format format, const Bookmarks& bookmarks)
 {
     switch (format) {

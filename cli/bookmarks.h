@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <stdexcept>
 
 namespace linkwell::cli {
@@ -41,6 +42,9 @@ Bookmarks readJson(const QByteArray& content, const QString& source);
 Bookmarks readHtml(const QByteArray& content, const QString& source);
 Bookmarks readVbm(const QByteArray& content, const QString& source);
 Bookmarks readBookmarks(Format format, const QByteArray& content, const QString& source);
+
+using BookmarkSink = std::function<bool(Bookmark&& bookmark)>;   // false: stop reading
+void readBookmarks(Format format, const QByteArray& content, const QString& source, const BookmarkSink& sink);
 
 QByteArray writeJson(const Bookmarks& bookmarks);
 QByteArray writeHtml(const Bookmarks& bookmarks);

@@ -19,9 +19,12 @@ public:
     using AnswerReader = std::function<std::optional<QString>(const QString& question)>;
 
     CliNotices(QTextStream& err, AnswerReader answers);
+    ~CliNotices() override;
+    CliNotices(const CliNotices&) = delete;
+    CliNotices& operator=(const CliNotices&) = delete;
 
     // What the following messages are about, such as the file being read.
-    void setSubject(const QString& subject) { subject_ = subject; }
+    void setSubject(const QString& subject);
 
     void beep() override {}
     void message(const QString& text) override;
@@ -34,9 +37,15 @@ public:
     bool canAsk() const { return bool(answers_); }
 
 private:
+    void print(const QString& text);
+    void flushDropped();
+
     QTextStream& err_;
     AnswerReader answers_;
     QString subject_;
+    // The store says "No. of entries truncated to 100(=max)." once per entry
+    // it drops; a terminal gets it once, with how many.
+    int dropped_ = 0;
 };
 
 } // namespace linkwell::cli

@@ -1,9 +1,13 @@
 #include "commands.h"
 
 #include "cp1250text.h"
+#include "imagebuilder.h"
+#include "outputfile.h"
+#include "printable.h"
 #include "transfercommands.h"
 
 #include "store/favouritesstore.h"
+#include "store/imagecheck.h"
 #include "store/imagefile.h"
 #include "store/limits.h"
 
@@ -26,35 +30,50 @@ const char* const ProgramHelp =
     "\n"
     "Commands:\n"
     "  list IMAGE [--json]                      print the entries of an image file\n"
-    "  build INPUT... -o IMAGE [--truncate]     make an image from JSON, bookmark HTML or .vbm files\n"
+    "  build INPUT... -o IMAGE [OPTIONS]        make an image from JSON, bookmark HTML or .vbm files\n"
     "  export IMAGE --format html|vbm|json -o OUT\n"
     "                                           write the entries for a browser, a phone or a script\n"
     "  download --port N -o IMAGE               read the phone's favourites into an image file\n"
-    "  upload --port N IMAGE [--yes]            replace the phone's favourites with an image file\n"
+    "  upload --port N IMAGE [--yes] [--backup FILE]\n"
+    "                                           replace the phone's favourites with an image file\n"
     "\n"
-    "Run \"linkwell-cli COMMAND --help\" for the details of one command.\n"
+    "Run \"linkwell-cli COMMAND --help\" for the details of one command,\n"
+    "\"linkwell-cli --version\" for the version.\n"
     "Exit status: 0 done, 1 refused or failed (nothing written), 2 wrong command line.\n";
 
 const char* const ListHelp =
     "Usage: linkwell-cli list IMAGE [--json]\n"
     "\n"
     "Loads IMAGE as the window's \"Open file...\" does, with the same checks and messages,\n"
-    "and prints its entries in order as NUMBER<TAB>NAME<TAB>URL lines (UTF-8).\n"
+    "and prints its entries in order as NUMBER<TAB>NAME<TAB>URL lines (UTF-8). Control\n"
+    "characters in a name or URL are shown escaped (\\t, \\n, \\x1b), so each entry is one line.\n"
     "\n"
     "  --json     print a JSON array of {\"name\": ..., \"url\": ...} objects instead\n";
 
 const char* const BuildHelp =
-    "Usage: linkwell-cli build INPUT... -o IMAGE [--truncate]\n"
+    "Usage: linkwell-cli build INPUT... -o IMAGE [--truncate] [--transliterate] [--keep-all]\n"
+    "                          [--allow-empty]\n"
     "\n"
     "Makes an image file from the entries of every INPUT, in order. An INPUT is a JSON array\n"
     "as \"list --json\" prints it (.json), a browser's bookmark export in the Netscape bookmark\n"
     "format (.html, .htm; every link in document order, folders flattened) or vBookmark\n"
     "objects (.vbm). Other names are recognised by their content.\n"
-    "Texts are converted to Windows-1250; a character it cannot hold is an error.\n"
+    "Texts are converted to Windows-1250; a character it cannot hold, and the control\n"
+    "characters U+0000 and U+0001, are an error. An untitled link takes its URL as its name.\n"
+    "Links a WAP phone cannot open (place:, javascript:, data:, about:, chrome:, file: and\n"
+    "links with no URL) are left out and counted on standard error. Only the entries that\n"
+    "go onto the phone are judged. Every image is read back and compared with its entries\n"
+    "before it is written.\n"
     "\n"
-    "  -o, --output IMAGE   the image file to write (replaced only once complete)\n"
-    "  --truncate           cut an image over 100 entries or 1998 bytes as the window\n"
-    "                       does, instead of refusing it\n";
+    "  -o, --output IMAGE   the image file to write (replaced only once complete; a device\n"
+    "                       or a FIFO is written in place; \"-\" is standard output)\n"
+    "  --truncate           keep what fits as the window does (100 entries, 1998 bytes, 255\n"
+    "                       characters a name or URL) instead of refusing the rest\n"
+    "  --transliterate      write a Latin reading of characters Windows-1250 lacks\n"
+    "                       (\"Дезертир\" as \"Dezertir\"), \"?\" where there is none;\n"
+    "                       every entry so changed is listed on standard error\n"
+    "  --keep-all           keep the links a WAP phone cannot open (not those with no URL)\n"
+    "  --allow-empty        write an image of no entries (it clears the phone on upload)\n";
 
 const char* const ExportHelp =
     "Usage: linkwell-cli export IMAGE --format html|vbm|json -o OUT\n"
@@ -63,28 +82,34 @@ const char* const ExportHelp =
     "file (every desktop browser imports it), vBookmark objects or a JSON array.\n"
     "\n"
     "  --format FORMAT      html, vbm or json\n"
-    "  -o, --output OUT     the file to write (replaced only once complete)\n";
+    "  -o, --output OUT     the file to write (replaced only once complete; a device or a\n"
+    "                       FIFO is written in place; \"-\" is standard output)\n";
 
 const char* const DownloadHelp =
     "Usage: linkwell-cli download --port N -o IMAGE\n"
     "\n"
     "Reads the favourites of the phone on COM port N, as the window's \"Download\" does,\n"
     "printing each line of the communication history as it happens, and saves them\n"
-    "to IMAGE as \"Save to file...\" does.\n"
+    "to IMAGE as \"Save to file...\" does. A download that fails ends with one line\n"
+    "saying why.\n"
     "\n"
     "  --port N             the COM port of the phone (1 to 255)\n"
     "  -o, --output IMAGE   the image file to write\n";
 
 const char* const UploadHelp =
-    "Usage: linkwell-cli upload --port N IMAGE [--yes]\n"
+    "Usage: linkwell-cli upload --port N IMAGE [--yes] [--backup FILE]\n"
     "\n"
     "Replaces the favourites of the phone on COM port N with the entries of IMAGE, as the\n"
     "window's \"Upload\" does, printing each line of the communication history.\n"
     "Upload actual data from PC to (->) phone, do it at your peril !!!\n"
-    "It asks first when run on a terminal.\n"
+    "The phone's favourites are cleared before they are written: an upload that fails\n"
+    "after that may leave them empty, and running the same upload again restores them.\n"
+    "It asks first when run on a terminal; answering no writes nothing (exit status 1).\n"
     "\n"
     "  --port N             the COM port of the phone (1 to 255)\n"
-    "  --yes                do not ask (needed when standard input is not a terminal)\n";
+    "  --yes                do not ask (needed when standard input is not a terminal)\n"
+    "  --backup FILE        first download the phone's favourites into FILE (replaced only\n"
+    "                       once complete); if that fails, the phone is not touched\n";
 
 int usageError(CliContext& context, const QString& command, const QString& text)
 {
@@ -155,10 +180,10 @@ bool loadImage(const QString& path, FavouritesStore& store, CliNotices& notices)
     return loaded;
 }
 
-void writeOutput(const QString& path, const QByteArray& bytes)
+// What list prints of a field: one line per entry, whatever the field holds.
+QString listField(const QString& text)
 {
-    if (!writeImageFile(path, bytes.constData(), bytes.size()))
-        throw CliError(path + QStringLiteral(": cannot be written"));
+    return printable(text);
 }
 
 int listCommand(const QStringList& arguments, CliContext& context)
@@ -180,7 +205,7 @@ int listCommand(const QStringList& arguments, CliContext& context)
         context.out << QString::fromUtf8(writeJson(bookmarks));
     } else {
         for (const Bookmark& b : bookmarks)
-            context.out << b.position << '\t' << b.name << '\t' << b.url << '\n';
+            context.out << b.position << '\t' << listField(b.name) << '\t' << listField(b.url) << '\n';
     }
     context.out.flush();
     return ExitOk;
@@ -189,22 +214,39 @@ int listCommand(const QStringList& arguments, CliContext& context)
 int buildCommand(const QStringList& arguments, CliContext& context)
 {
     const QCommandLineOption truncate(QStringLiteral("truncate"), QStringLiteral("Cut"));
+    const QCommandLineOption transliterate(QStringLiteral("transliterate"), QStringLiteral("Latin reading"));
+    const QCommandLineOption keepAll(QStringLiteral("keep-all"), QStringLiteral("Keep every link"));
+    const QCommandLineOption allowEmpty(QStringLiteral("allow-empty"), QStringLiteral("Write no entries"));
     Parsed parsed;
-    parse(parsed, context, QStringLiteral("build"), arguments, {OutputOption, truncate}, BuildHelp,
-          1, -1);
+    parse(parsed, context, QStringLiteral("build"), arguments,
+          {OutputOption, truncate, transliterate, keepAll, allowEmpty}, BuildHelp, 1, -1);
     if (parsed.exitStatus >= 0)
         return parsed.exitStatus;
     QString output;
     if (!requireOutput(parsed, context, QStringLiteral("build"), &output))
         return parsed.exitStatus;
 
-    Bookmarks bookmarks;
-    for (const QString& input : parsed.parser.positionalArguments())
-        bookmarks += readInputFile(input);
-    const BuiltImage image = buildImage(bookmarks, parsed.parser.isSet(truncate));
-    writeOutput(output, image.bytes);
-    for (const QString& line : image.truncation)
-        context.err << "linkwell-cli: " << output << ": " << line << Qt::endl;
+    BuildOptions options;
+    options.truncate = parsed.parser.isSet(truncate);
+    options.transliterate = parsed.parser.isSet(transliterate);
+    options.keepAll = parsed.parser.isSet(keepAll);
+    options.allowEmpty = parsed.parser.isSet(allowEmpty);
+    ImageBuilder builder(options);
+    bool more = true;
+    for (const QString& input : parsed.parser.positionalArguments()) {
+        readInputFile(input, [&builder, &more](Bookmark&& b) { return more = builder.add(std::move(b)); });
+        if (!more)
+            break;
+    }
+    const BuiltImage image = builder.finish();
+    for (const QString& line : image.notes)
+        printError(context.err, line);
+    if (!image.refusal.isEmpty()) {
+        for (const QString& line : image.refusal)
+            printError(context.err, line);
+        return ExitFailed;
+    }
+    writeOutputFile(output, image.bytes, context.standardOutput);
     return ExitOk;
 }
 
@@ -235,7 +277,7 @@ int exportCommand(const QStringList& arguments, CliContext& context)
     FavouritesStore store(notices);
     if (!loadImage(path, store, notices))
         return ExitFailed;
-    writeOutput(output, writeBookmarks(format, bookmarksOf(store, path)));
+    writeOutputFile(output, writeBookmarks(format, bookmarksOf(store, path)), context.standardOutput);
     return ExitOk;
 }
 
@@ -255,9 +297,11 @@ int transferCommand(const QString& command, const QStringList& arguments, CliCon
     const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("COM port"),
                                         QStringLiteral("N"));
     const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Do not ask"));
+    const QCommandLineOption backup(QStringLiteral("backup"), QStringLiteral("Download first"),
+                                    QStringLiteral("file"));
     Parsed parsed;
     if (upload)
-        parse(parsed, context, command, arguments, {portOption, yes}, UploadHelp, 1, 1);
+        parse(parsed, context, command, arguments, {portOption, yes, backup}, UploadHelp, 1, 1);
     else
         parse(parsed, context, command, arguments, {portOption, OutputOption}, DownloadHelp, 0, 0);
     if (parsed.exitStatus >= 0)
@@ -272,11 +316,19 @@ int transferCommand(const QString& command, const QStringList& arguments, CliCon
     QString output;
     if (!upload && !requireOutput(parsed, context, command, &output))
         return parsed.exitStatus;
+    // The history goes to standard output, so the image cannot.
+    if (!upload && output == QLatin1String("-"))
+        return usageError(context, command, QStringLiteral("download: -o - is not possible: the history is "
+                                                           "printed on standard output"));
+    if (upload && parsed.parser.isSet(backup) && parsed.parser.value(backup).isEmpty())
+        return usageError(context, command, QStringLiteral("upload: --backup needs a file"));
 
     TransferRequest request;
     request.port = port;
     request.image = upload ? parsed.parser.positionalArguments().first() : output;
     request.confirmed = upload && parsed.parser.isSet(yes);
+    if (upload)
+        request.backup = parsed.parser.value(backup);
     return upload ? uploadCommand(request, context) : downloadCommand(request, context);
 }
 
@@ -295,6 +347,11 @@ int runCli(const QStringList& arguments, CliContext& context)
             context.out.flush();
             return ExitOk;
         }
+        if (command == QLatin1String("--version") || command == QLatin1String("-V")) {
+            context.out << "linkwell-cli " << LINKWELL_VERSION << '\n';
+            context.out.flush();
+            return ExitOk;
+        }
         if (!cp1250Available()) {
             context.err << "linkwell-cli: this Qt has no Windows-1250 converter" << Qt::endl;
             return ExitFailed;
@@ -309,14 +366,14 @@ int runCli(const QStringList& arguments, CliContext& context)
             return transferCommand(command, rest, context);
         return usageError(context, {}, QStringLiteral("unknown command \"%1\"").arg(command));
     } catch (const CliError& error) {
-        context.err << "linkwell-cli: " << error.text() << Qt::endl;
+        printError(context.err, error.text());
     } catch (const std::exception& error) {
-        context.err << "linkwell-cli: " << error.what() << Qt::endl;
+        printError(context.err, QString::fromLocal8Bit(error.what()));
     }
     return ExitFailed;
 }
 
-Bookmarks readInputFile(const QString& path)
+void readInputFile(const QString& path, const BookmarkSink& sink)
 {
     QFile file(path);
     if (!QFileInfo::exists(path))
@@ -326,108 +383,17 @@ Bookmarks readInputFile(const QString& path)
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw CliError(path + QStringLiteral(": cannot be read: ") + file.errorString());
-    return readBookmarks(detectFormat(path, content), content, path);
+    readBookmarks(detectFormat(path, content), content, path, sink);
 }
 
-QList<QPair<QByteArray, QByteArray>> encodeBookmarks(const Bookmarks& bookmarks)
+Bookmarks readInputFile(const QString& path)
 {
-    QList<QPair<QByteArray, QByteArray>> out;
-    out.reserve(bookmarks.size());
-    for (const Bookmark& b : bookmarks) {
-        const QString entry = QStringLiteral("%1: entry %2 (\"%3\")").arg(b.source).arg(b.position).arg(b.name);
-        QByteArray name;
-        QByteArray url;
-        char32_t bad = 0;
-        if (!encodeCp1250(b.name, &name, &bad))
-            throw CliError(entry + QStringLiteral(": the character %1 in its name cannot be written in Windows-1250")
-                                       .arg(describeCharacter(bad)));
-        if (!encodeCp1250(b.url, &url, &bad))
-            throw CliError(entry + QStringLiteral(": the character %1 in its URL cannot be written in Windows-1250")
-                                       .arg(describeCharacter(bad)));
-        // The image ends its list at a record that opens with 0x00, so an
-        // entry without a URL would hide itself and every entry after it.
-        if (url.isEmpty())
-            throw CliError(entry + QStringLiteral(": the URL is empty"));
-        out.append({name, url});
-    }
+    Bookmarks out;
+    readInputFile(path, [&out](Bookmark&& b) {
+        out.append(std::move(b));
+        return true;
+    });
     return out;
-}
-
-int imageExcess(const QList<QPair<QByteArray, QByteArray>>& entries)
-{
-    if (entries.isEmpty())
-        return 0;
-    qint64 offset = limits::SignatureSize;
-    qint64 lastUrlEnd = 0;
-    for (const auto& [name, url] : entries) {
-        lastUrlEnd = offset + url.size();
-        offset = lastUrlEnd + 2 + name.size() + 2;
-    }
-    // Offsets only grow, so the last record is the one that passes a limit
-    // first: its URL must end before the URL cut, its name before the name cut.
-    const qint64 overUrl = lastUrlEnd - limits::UrlCutOffset;
-    const qint64 overSize = offset - limits::MaxImageSize;
-    return int(std::max<qint64>({0, overUrl, overSize}));
-}
-
-BuiltImage buildImage(const Bookmarks& bookmarks, bool truncate)
-{
-    const QList<QPair<QByteArray, QByteArray>> entries = encodeBookmarks(bookmarks);
-    const int total = int(entries.size());
-    if (!truncate) {
-        QStringList problems;
-        if (total > limits::MaxEntries)
-            problems << QStringLiteral("%1 entries, %2 more than the %3 the phone holds")
-                            .arg(total)
-                            .arg(total - limits::MaxEntries)
-                            .arg(limits::MaxEntries);
-        const int excess = imageExcess(entries.mid(0, limits::MaxEntries));
-        if (excess > 0) {
-            const QString which = total > limits::MaxEntries ? QStringLiteral("the first 100 entries")
-                                                             : QStringLiteral("the entries");
-            problems << QStringLiteral("%1 need %2 bytes more than the %3 the image holds")
-                            .arg(which)
-                            .arg(excess)
-                            .arg(limits::MaxImageSize);
-        }
-        if (!problems.isEmpty())
-            throw CliError(QStringLiteral("too much for the phone: ") + problems.join(QStringLiteral("; ")) +
-                           QStringLiteral(" (--truncate cuts it as the window does); nothing written"));
-    }
-
-    // The window's own builder makes the image; the notices only count the
-    // entries it drops so that they can be told once.
-    class CountingNotices : public SilentNotices {
-    public:
-        void message(const QString&) override { ++messages; }
-        int messages = 0;
-    } counting;
-    FavouritesStore store(counting);
-    for (const auto& [name, url] : entries)
-        store.append(name, url);
-    BuiltImage image;
-    image.bytes = imageFileBytes(store);
-
-    if (counting.messages > 0)
-        image.truncation << QStringLiteral("No. of entries truncated to 100(=max).: the last %1 of %2 entries are left out")
-                                .arg(counting.messages)
-                                .arg(total);
-    FavouritesStore check(counting);
-    std::memcpy(check.RxBuffer.data(), image.bytes.constData(), size_t(image.bytes.size()));
-    check.DataSize = std::int32_t(image.bytes.size());
-    check.ParseSection();
-    image.entries = check.count();
-    if (store.OverflowFlag) {
-        const int kept = image.entries;
-        const int last = kept - 1;
-        const bool cut = last >= 0 && (check.name(last) != entries[last].first || check.url(last) != entries[last].second);
-        image.truncation << QStringLiteral("Too many characters. Truncated.: the image is %1 bytes; %2 of %3 entries kept%4")
-                                .arg(image.bytes.size())
-                                .arg(kept)
-                                .arg(std::min(total, int(limits::MaxEntries)))
-                                .arg(cut ? QStringLiteral(", the last of them cut short") : QString());
-    }
-    return image;
 }
 
 Bookmarks bookmarksOf(const FavouritesStore& store, const QString& source)
@@ -443,6 +409,25 @@ QByteArray imageFileBytes(FavouritesStore& store)
     store.BuildSection();
     const int size = std::max<int>(store.DataSize, limits::SignatureSize);
     return QByteArray(store.TxBuffer.data(), size);
+}
+
+QByteArray checkedImageBytes(FavouritesStore& store, const QString& what)
+{
+    ImageEntries entries;
+    for (int i = 0; i < store.count(); ++i)
+        entries.append({store.NameList().at(i), store.UrlList().at(i)});
+    const QByteArray bytes = imageFileBytes(store);
+    const QString mismatch = imageMismatch(bytes, entries);
+    if (!mismatch.isEmpty())
+        throw CliError(what + QStringLiteral(": the image built does not read back as its entries: ") + mismatch +
+                       QStringLiteral("; nothing written"));
+    return bytes;
+}
+
+void printError(QTextStream& err, const QString& text)
+{
+    for (const QString& line : text.split(u'\n'))
+        err << "linkwell-cli: " << printable(line) << Qt::endl;
 }
 
 } // namespace linkwell::cli

@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+class QIODevice;
+
 namespace linkwell {
 class FavouritesStore;
 class PhoneLibrary;
@@ -32,33 +34,18 @@ struct CliContext {
     // The phone service library, opened on demand; empty when the program was
     // built without one.
     std::function<std::shared_ptr<PhoneLibrary>()> openPhone;
+    // Where "-o -" writes its bytes; none: "-o -" is refused.
+    QIODevice* standardOutput = nullptr;
 };
 
 // The whole program: arguments as main() gets them (the first is the
 // program's name), the exit status back.
 int runCli(const QStringList& arguments, CliContext& context);
 
-// Reads one input file of build, in the format its name or content says.
+// Reads one input file of build, in the format its name or content says,
+// handing each entry to the sink until it says stop.
+void readInputFile(const QString& path, const BookmarkSink& sink);
 Bookmarks readInputFile(const QString& path);
-
-// Windows-1250 (name, URL) pairs for the store, in order; throws CliError
-// naming the entry and the character for text the code page cannot hold.
-QList<QPair<QByteArray, QByteArray>> encodeBookmarks(const Bookmarks& bookmarks);
-
-// How many bytes too many the image of these entries (at most 100) would be,
-// 0 when the window's image builder keeps every byte of them.
-int imageExcess(const QList<QPair<QByteArray, QByteArray>>& entries);
-
-struct BuiltImage {
-    QByteArray bytes;
-    int entries = 0;        // entries the image holds
-    QStringList truncation; // what --truncate cut, one line each; empty when nothing
-};
-
-// The image the window would build for these entries. Without `truncate`
-// more than 100 entries or more than 1998 bytes is a CliError that says by
-// how much; with it the image is cut exactly as the window cuts it.
-BuiltImage buildImage(const Bookmarks& bookmarks, bool truncate);
 
 // The store's entries as Unicode text.
 Bookmarks bookmarksOf(const FavouritesStore& store, const QString& source);
@@ -67,5 +54,14 @@ Bookmarks bookmarksOf(const FavouritesStore& store, const QString& source);
 // and the bare signature for an empty store, so that every file written here
 // opens again.
 QByteArray imageFileBytes(FavouritesStore& store);
+
+// The same, read back and compared with the store's entries first; throws
+// CliError naming what differs, so no image that would not read back as its
+// entries is written or sent.
+QByteArray checkedImageBytes(FavouritesStore& store, const QString& what);
+
+// Prints a CliError or a message that may quote an input: one line per line
+// of text, each made printable.
+void printError(QTextStream& err, const QString& text);
 
 } // namespace linkwell::cli

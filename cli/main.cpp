@@ -3,6 +3,7 @@
 #include "phone/gbpphonelibrary.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -28,9 +29,13 @@ int main(int argc, char* argv[])
         };
     }
 
+    // "-o -": the image's bytes go to the same descriptor as `out`, which is
+    // flushed first, unbuffered so nothing waits behind a later text line.
+    QFile rawOut;
+    rawOut.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
     linkwell::cli::CliContext context{out, err, answers, [] {
         return std::make_shared<linkwell::GbpPhoneLibrary>();
-    }};
+    }, &rawOut};
     const int status = linkwell::cli::runCli(app.arguments(), context);
     out.flush();
     err.flush();

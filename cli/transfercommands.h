@@ -11,6 +11,7 @@ struct TransferRequest {
     std::uint8_t port = 0;
     QString image;          // written by download, read by upload
     bool confirmed = false; // upload --yes
+    QString backup;         // upload --backup: where the phone's favourites go first; empty: none
 };
 
 // The window's download and upload sequences with their history printed as

@@ -1,18 +1,27 @@
 #include "files.h"
 #include "cli/commands.h"
+#include "cli/imagebuilder.h"
 #include "entries.h"
 
 #include "store/favouritesstore.h"
 #include "store/notices.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace linkwell;
 using linkwell::testing::readAll;
@@ -29,17 +38,25 @@ struct Run {
     QString err;
 };
 
-Run run(QStringList arguments)
+Run run(QStringList arguments, QByteArray* standardOutput = nullptr)
 {
     Run result;
     QTextStream out(&result.out);
     QTextStream err(&result.err);
-    CliContext context{out, err, {}, {}};
+    QBuffer raw(standardOutput);
+    if (standardOutput)
+        raw.open(QIODevice::WriteOnly);
+    CliContext context{out, err, {}, {}, standardOutput ? &raw : nullptr};
     arguments.prepend(QStringLiteral("linkwell-cli"));
     result.status = runCli(arguments, context);
     out.flush();
     err.flush();
     return result;
+}
+
+QStringList lines(const QString& text)
+{
+    return text.split(u'\n', Qt::SkipEmptyParts);
 }
 
 // The same entries in Unicode and as the phone's Windows-1250 bytes, the
@@ -99,6 +116,20 @@ QByteArray windowImage(const Entries& entries)
     return QByteArray(store.TxBuffer.data(), store.DataSize);
 }
 
+// Entries whose records take exactly `bytes` bytes of an image, none of
+// them longer than 255 characters.
+QList<QPair<QString, QString>> filler(int bytes)
+{
+    QList<QPair<QString, QString>> out;
+    while (bytes > 459) {
+        out.append({QString(50, u'n'), QString(200, u'u')});
+        bytes -= 254;
+    }
+    const int url = std::min(200, bytes - 4);
+    out.append({QString(bytes - 4 - url, u'm'), QString(url, u'v')});
+    return out;
+}
+
 QList<QPair<QString, QString>> numbered(int count)
 {
     QList<QPair<QString, QString>> out;
@@ -115,6 +146,8 @@ class TestCliCommands : public QObject {
 private:
     QTemporaryDir dir_;
     QString path(const QString& name) const { return dir_.filePath(name); }
+    // Messages name inputs by the path given; the tests write them relative.
+    QString relative(QString text) const { return text.replace(dir_.path() + u'/', QString()); }
 
 private slots:
     void init() { QVERIFY(dir_.isValid()); }
@@ -127,7 +160,7 @@ private slots:
 
     void buildGivesTheWindowsImage()
     {
-        const QByteArray image = buildImage(bookmarks(Czech), false).bytes;
+        const QByteArray image = buildImage(bookmarks(Czech), BuildOptions{}).bytes;
         QCOMPARE(image, imageOf(CzechBytes));
         QCOMPARE(image, windowImage(CzechBytes));
     }
@@ -202,7 +235,9 @@ private slots:
         QTest::newRow("does not fit") << imageOf({{QByteArray(1000, 'n'), QByteArray(1000, 'u')}}) << 1
                                       << QStringList{"Too many characters."};
         QTest::newRow("101 records") << imageOf(testing::numbered(101)) << 0
-                                     << QStringList{"No. of entries truncated to 100(=max)."};
+                                     << QStringList{"No. of entries truncated to 100(=max). (1 entry left out)"};
+        QTest::newRow("130 records, said once") << imageOf(testing::numbered(130)) << 0
+                                                << QStringList{"No. of entries truncated to 100(=max). (30 entries left out)"};
         QTest::newRow("signature only") << QByteArray("MME20C\0", 7) << 0 << QStringList{};
     }
     void listShowsTheWindowsMessages()
@@ -234,43 +269,75 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("input");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("said"); // each line of standard error starts with one of these, in order
 
         QTest::newRow("character outside Windows-1250")
             << "in.json" << jsonOf({{QStringLiteral("ok"), QStringLiteral("http://a/")},
                                     {QStringLiteral("Mañana"), QStringLiteral("http://b/")}})
-            << "in.json: entry 2 (\"Mañana\"): the character \"ñ\" (U+00F1) in its name cannot be written in Windows-1250";
+            << QStringList{}
+            << QStringList{"in.json: entry 2 (\"Mañana\"): the character \"ñ\" (U+00F1) in its name cannot be written in Windows-1250",
+                           "--transliterate"};
         QTest::newRow("character outside Windows-1250 in a URL")
-            << "in.html" << htmlOf({{QStringLiteral("arrow"), QStringLiteral("http://a/→")}})
-            << "in.html: entry 1 (\"arrow\"): the character \"→\" (U+2192) in its URL";
-        QTest::newRow("101 entries") << "in.json" << jsonOf(numbered(101))
-                                     << "101 entries, 1 more than the 100 the phone holds";
+            << "in.html" << htmlOf({{QStringLiteral("arrow"), QStringLiteral("http://a/→")}}) << QStringList{}
+            << QStringList{"in.html: entry 1 (\"arrow\"): the character \"→\" (U+2192) in its URL", "--transliterate"};
+        QTest::newRow("101 entries") << "in.json" << jsonOf(numbered(101)) << QStringList{}
+                                     << QStringList{"too much for the phone: in.json: entry 101 (\"n101\") is one more than the 100 entries it holds"};
         QTest::newRow("1999 bytes")
-            << "in.json" << jsonOf({{QString(988, u'n'), QString(1000, u'u')}})
-            << "the entries need 1 bytes more than the 1998 the image holds";
-        QTest::newRow("a URL past its last offset")
-            << "in.json" << jsonOf({{QString(), QString(1987, u'u')}})
-            << "need 1 bytes more than the 1998";
-        QTest::newRow("empty URL") << "in.json" << jsonOf({{QStringLiteral("a"), QString()}})
-                                   << "in.json: entry 1 (\"a\"): the URL is empty";
+            << "in.json" << jsonOf({{QString(200, u'n'), QString(200, u'u')}, {QString(200, u'n'), QString(200, u'u')},
+                                    {QString(200, u'n'), QString(200, u'u')}, {QString(200, u'n'), QString(200, u'u')},
+                                    {QString(172, u'n'), QString(200, u'u')}})
+            << QStringList{}
+            << QStringList{"too much for the phone: up to in.json: entry 5 (\"nnnn"};
+        QTest::newRow("size first, then the character, in one pass")
+            << "in.json" << jsonOf(QList<QPair<QString, QString>>{{QStringLiteral("Ж"), QStringLiteral("u")}} + numbered(100))
+            << QStringList{}
+            << QStringList{"too much for the phone: in.json: entry 101", "in.json: entry 1 (\"Ж\"): the character \"Ж\"",
+                           "--transliterate"};
+        QTest::newRow("size, length and character")
+            << "in.json" << jsonOf(QList<QPair<QString, QString>>{{QString(256, u'x'), QStringLiteral("u")},
+                                                                  {QStringLiteral("Ж"), QStringLiteral("u")}} + numbered(99))
+            << QStringList{}
+            << QStringList{"too much for the phone: in.json: entry 101", "in.json: entry 1 (\"xxx",
+                           "in.json: entry 2 (\"Ж\"): the character", "--transliterate"};
+        QTest::newRow("a name over 255 characters")
+            << "in.json" << jsonOf({{QString(256, u'n'), QStringLiteral("u")}}) << QStringList{}
+            << QStringList{"its name is 256 characters, more than the 255 an entry holds (--truncate cuts it)"};
+        QTest::newRow("a URL over 255 characters")
+            << "in.json" << jsonOf({{QStringLiteral("n"), QString(300, u'u')}}) << QStringList{}
+            << QStringList{"in.json: entry 1 (\"n\"): its URL is 300 characters"};
+        QTest::newRow("untitled with a long URL: the URL is refused, not the name")
+            << "in.json" << jsonOf({{QString(), QStringLiteral("http://") + QString(293, u'u')}}) << QStringList{}
+            << QStringList{"in.json: entry 1 (\"http://uuu"};
+        QTest::newRow("empty URL with --keep-all")
+            << "in.json" << jsonOf({{QStringLiteral("a"), QString()}}) << QStringList{"--keep-all"}
+            << QStringList{"in.json: entry 1 (\"a\"): the URL is empty"};
         QTest::newRow("malformed HTML") << "in.html" << QByteArray("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<A HREF=\"x\">x")
-                                        << "in.html: not a valid bookmark file";
-        QTest::newRow("malformed vBookmark") << "in.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\n")
-                                             << "in.vbm: not a valid vBookmark file";
-        QTest::newRow("unknown content") << "in.txt" << QByteArray("hello") << "in.txt: not a JSON";
+                                        << QStringList{} << QStringList{"in.html: not a valid bookmark file"};
+        QTest::newRow("malformed vBookmark") << "in.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\n") << QStringList{}
+                                             << QStringList{"in.vbm: not a valid vBookmark file"};
+        QTest::newRow("unknown content") << "in.txt" << QByteArray("hello") << QStringList{}
+                                         << QStringList{"in.txt: not a JSON"};
     }
     void refusals()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, input);
-        QFETCH(QString, reason);
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, said);
         QVERIFY(writeFile(path(name), input));
         const QString image = path(QStringLiteral("refused.bin"));
-        const Run built = run({QStringLiteral("build"), path(name), QStringLiteral("-o"), image});
+        const Run built = run(QStringList{QStringLiteral("build"), path(name), QStringLiteral("-o"), image} + options);
         QCOMPARE(built.status, 1);
-        QVERIFY2(built.err.startsWith(QStringLiteral("linkwell-cli: ")), qPrintable(built.err));
-        QVERIFY2(built.err.contains(reason), qPrintable(built.err));
-        QCOMPARE(built.err.count(u'\n'), 1);
+        const QStringList err = lines(built.err);
+        QCOMPARE(err.size(), said.size());
+        for (int i = 0; i < said.size(); ++i) {
+            // The path of the input stands first where an entry is named.
+            QString line = err[i];
+            line.replace(dir_.path() + u'/', QString());
+            QVERIFY2(line.startsWith(QStringLiteral("linkwell-cli: ")), qPrintable(line));
+            QVERIFY2(line.contains(said[i]), qPrintable(line + QStringLiteral("\n does not say: ") + said[i]));
+        }
         QVERIFY(!QFile::exists(image));
         QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
     }
@@ -297,8 +364,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("input");
         QTest::newRow("100 entries") << jsonOf(numbered(100));
-        QTest::newRow("1998 bytes") << jsonOf({{QString(987, u'n'), QString(1000, u'u')}});
-        QTest::newRow("URL to offset 1992, empty name") << jsonOf({{QString(), QString(1986, u'u')}});
+        QTest::newRow("1998 bytes") << jsonOf(filler(1991));
+        QTest::newRow("URL to offset 1992, one-character name")
+            << jsonOf(filler(1886) + QList<QPair<QString, QString>>{{QStringLiteral("x"), QString(100, u'w')}});
+        QTest::newRow("255 characters each") << jsonOf({{QString(255, u'n'), QString(255, u'u')}});
     }
     void theLimitsThemselvesBuild()
     {
@@ -310,7 +379,15 @@ private slots:
         QCOMPARE(built.err, QString());
         const Run listed = run({QStringLiteral("list"), path(QStringLiteral("x.bin")), QStringLiteral("--json")});
         QCOMPARE(listed.status, 0);
-        QCOMPARE(QJsonDocument::fromJson(listed.out.toUtf8()), QJsonDocument::fromJson(input));
+        QJsonArray expected = QJsonDocument::fromJson(input).array();
+        for (QJsonValueRef entry : expected) {
+            // An untitled link is named by its URL.
+            QJsonObject object = entry.toObject();
+            if (object.value(QStringLiteral("name")).toString().isEmpty())
+                object[QStringLiteral("name")] = object.value(QStringLiteral("url"));
+            entry = object;
+        }
+        QCOMPARE(QJsonDocument::fromJson(listed.out.toUtf8()), QJsonDocument(expected));
     }
 
     // The refusal must agree with the window's builder byte for byte, or a
@@ -336,7 +413,7 @@ private slots:
         QFETCH(int, excess);
         // After a first short entry, so the last record does not start at 7.
         const Entries entries{{"a", "b"}, {QByteArray(nameSize, 'n'), QByteArray(urlSize - 6, 'u')}};
-        QCOMPARE(imageExcess(entries), excess);
+        QCOMPARE(recordExcess(13, urlSize - 6, nameSize), excess);
         SilentNotices notices;
         FavouritesStore store(notices);
         testing::fill(store, entries);
@@ -350,12 +427,19 @@ private slots:
         QTest::addColumn<int>("kept");
         QTest::addColumn<QString>("said");
         QTest::newRow("120 entries") << jsonOf(numbered(120)) << 100
-                                     << "No. of entries truncated to 100(=max).: the last 20 of 120 entries are left out";
+                                     << "No. of entries truncated to 100(=max).: in.json: entry 101 (\"n101\") and "
+                                        "every entry after it are left out";
+        QList<QPair<QString, QString>> ten;
+        for (int i = 1; i <= 10; ++i)
+            ten.append({QStringLiteral("n%1").arg(i), QString(252, QChar(u'a' + i))});
         QTest::newRow("too many bytes")
-            << jsonOf({{QStringLiteral("first"), QString(900, u'a')},
-                       {QStringLiteral("second"), QString(900, u'b')},
-                       {QStringLiteral("third"), QString(900, u'c')}})
-            << 3 << "Too many characters. Truncated.: the image is 1998 bytes; 3 of 3 entries kept, the last of them cut short";
+            << jsonOf(ten) << 8
+            << "Too many characters. Truncated.: the image is 1998 bytes with 8 entries; in.json: entry 8 (\"n8\") is "
+               "cut short and nothing after it is kept";
+        QTest::newRow("no room for the next record")
+            << jsonOf(filler(1987) + QList<QPair<QString, QString>>{{QStringLiteral("x"), QStringLiteral("y")}}) << 8
+            << "Too many characters. Truncated.: the image is 1994 bytes with 8 entries; in.json: entry 9 (\"x\") and "
+               "every entry after it are left out";
     }
     void truncateCutsAsTheWindowDoes()
     {
@@ -367,7 +451,7 @@ private slots:
         const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image,
                                QStringLiteral("--truncate")});
         QCOMPARE(built.status, 0);
-        QCOMPARE(built.err, QStringLiteral("linkwell-cli: ") + image + QStringLiteral(": ") + said + u'\n');
+        QCOMPARE(relative(built.err), QStringLiteral("linkwell-cli: ") + said + u'\n');
 
         Entries entries;
         for (const Bookmark& b : readInputFile(path(QStringLiteral("in.json"))))
@@ -378,11 +462,30 @@ private slots:
         QCOMPARE(listed.out.count(u'\n'), kept);
     }
 
-    void anEmptyListBuildsAnImageThatOpens()
+    // An empty image clears the phone on upload; it is written only when asked for.
+    void anEmptyInputIsRefused_data()
     {
-        QVERIFY(writeFile(path(QStringLiteral("e.html")), "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p></DL><p>\n"));
-        QCOMPARE(run({QStringLiteral("build"), path(QStringLiteral("e.html")), QStringLiteral("-o"),
-                      path(QStringLiteral("e.bin"))}).status, 0);
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("input");
+        QTest::newRow("html") << "e.html" << QByteArray("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p></DL><p>\n");
+        QTest::newRow("json") << "e.json" << QByteArray("[]");
+        QTest::newRow("vbm of links left out")
+            << "e.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\nURL:javascript:void(0)\r\nEND:VBKM\r\n");
+        QTest::newRow("html of links left out") << "e.html" << htmlOf({{QStringLiteral("h"), QStringLiteral("place:sort=8")}});
+    }
+    void anEmptyInputIsRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, input);
+        QVERIFY(writeFile(path(name), input));
+        const Run refused = run({QStringLiteral("build"), path(name), QStringLiteral("-o"), path(QStringLiteral("e.bin"))});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(lines(refused.err).last() == QStringLiteral("linkwell-cli: no entries: an empty image would clear the phone "
+                                                             "(--allow-empty writes it anyway)"),
+                 qPrintable(refused.err));
+        QVERIFY(!QFile::exists(path(QStringLiteral("e.bin"))));
+        QCOMPARE(run({QStringLiteral("build"), path(name), QStringLiteral("-o"), path(QStringLiteral("e.bin")),
+                      QStringLiteral("--allow-empty")}).status, 0);
         QCOMPARE(readAll(path(QStringLiteral("e.bin"))), QByteArray("MME20C\0", 7));
         const Run listed = run({QStringLiteral("list"), path(QStringLiteral("e.bin"))});
         QCOMPARE(listed.status, 0);
@@ -434,6 +537,431 @@ private slots:
         QCOMPARE(r.err, QString());
     }
 
+    // U+0001 would end a name early when the image is read back (and U+0000
+    // end a field), so every reader's way of writing it is refused.
+    void controlBytesAreRefusedFromEveryFormat_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("said");
+        const QString second = QStringLiteral(": the character U+0001 in its name cannot be stored in the phone");
+        QTest::newRow("json \\u0001")
+            << "in.json" << QByteArray("[{\"name\":\"a\\u0001b\",\"url\":\"http://a/\"},{\"name\":\"two\",\"url\":\"http://b/\"},"
+                                       "{\"name\":\"three\",\"url\":\"http://c/\"}]")
+            << QStringList{} << "in.json: entry 1 (\"a\\x01b\")" + second;
+        QTest::newRow("html &#1;") << "in.html"
+                                   << QByteArray("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A HREF=\"http://a/\">a&#1;b</A>\n"
+                                                 "<DT><A HREF=\"http://b/\">two</A>\n<DT><A HREF=\"http://c/\">three</A>\n</DL>\n")
+                                   << QStringList{} << "in.html: entry 1 (\"a\\x01b\")" + second;
+        QTest::newRow("vbm =01") << "in.vbm"
+                                 << QByteArray("BEGIN:VBKM\r\nTITLE;ENCODING=QUOTED-PRINTABLE:a=01b\r\nURL:http://a/\r\nEND:VBKM\r\n"
+                                               "BEGIN:VBKM\r\nTITLE:two\r\nURL:http://b/\r\nEND:VBKM\r\n"
+                                               "BEGIN:VBKM\r\nTITLE:three\r\nURL:http://c/\r\nEND:VBKM\r\n")
+                                 << QStringList{} << "in.vbm: entry 1 (\"a\\x01b\")" + second;
+        QTest::newRow("vbm raw byte, with every option")
+            << "in.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\nURL:http://a/\x01\r\nEND:VBKM\r\n")
+            << QStringList{"--truncate", "--transliterate", "--keep-all"}
+            << "in.vbm: entry 1 (\"x\"): the character U+0001 in its URL cannot be stored in the phone";
+        QTest::newRow("html &#1; in the URL of the last entry")
+            << "in.html" << htmlOf({{QStringLiteral("a"), QStringLiteral("http://a/")}}).replace("http://a/", "http://a/&#1;")
+            << QStringList{} << "in.html: entry 1 (\"a\"): the character U+0001 in its URL cannot be stored in the phone";
+    }
+    void controlBytesAreRefusedFromEveryFormat()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, input);
+        QFETCH(QStringList, options);
+        QFETCH(QString, said);
+        QVERIFY(writeFile(path(name), input));
+        const QString image = path(QStringLiteral("x.bin"));
+        const Run built = run(QStringList{QStringLiteral("build"), path(name), QStringLiteral("-o"), image} + options);
+        QCOMPARE(built.status, 1);
+        QCOMPARE(relative(built.err), QStringLiteral("linkwell-cli: ") + said + u'\n');
+        QVERIFY(!QFile::exists(image));
+    }
+
+    // Only what goes onto the phone is judged: a title past the cut does not
+    // matter, one before it does.
+    void truncateJudgesOnlyWhatIsKept_data()
+    {
+        QTest::addColumn<int>("foreign"); // the link with a Cyrillic title
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("past the cut") << 248 << QStringList{"--truncate"} << 0
+                                      << QStringList{"No. of entries truncated to 100(=max).: in.html: entry 101"};
+        QTest::newRow("past the cut, without --truncate") << 248 << QStringList{} << 1
+                                                          << QStringList{"too much for the phone: in.html: entry 101"};
+        QTest::newRow("before the cut") << 50 << QStringList{"--truncate"} << 1
+                                        << QStringList{"in.html: entry 50 (\"Дезертир\"): the character \"Д\" (U+0414)",
+                                                       "--transliterate"};
+        QTest::newRow("before the cut, without --truncate")
+            << 50 << QStringList{} << 1
+            << QStringList{"too much for the phone: in.html: entry 101", "in.html: entry 50 (\"Дезертир\")", "--transliterate"};
+        QTest::newRow("before the cut, transliterated") << 50 << QStringList{"--truncate", "--transliterate"} << 0
+                                                        << QStringList{"in.html: entry 50: name \"Дезертир\" written as \"Dezertir\"",
+                                                                       "No. of entries truncated to 100(=max)."};
+    }
+    void truncateJudgesOnlyWhatIsKept()
+    {
+        QFETCH(int, foreign);
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QStringList, said);
+        QList<QPair<QString, QString>> links = numbered(300);
+        links[foreign - 1].first = QStringLiteral("Дезертир");
+        QVERIFY(writeFile(path(QStringLiteral("in.html")), htmlOf(links)));
+        const QString image = path(QStringLiteral("cut.bin"));
+        const Run built =
+            run(QStringList{QStringLiteral("build"), path(QStringLiteral("in.html")), QStringLiteral("-o"), image} + options);
+        QCOMPARE(built.status, status);
+        const QStringList err = lines(relative(built.err));
+        QCOMPARE(err.size(), said.size());
+        for (int i = 0; i < said.size(); ++i)
+            QVERIFY2(err[i].startsWith(QStringLiteral("linkwell-cli: ") + said[i]), qPrintable(err[i]));
+        QCOMPARE(QFile::exists(image), status == 0);
+        if (status == 0) {
+            const Run listed = run({QStringLiteral("list"), image});
+            QCOMPARE(lines(listed.out).size(), 100);
+            QCOMPARE(lines(listed.out).at(foreign < 100 ? foreign - 1 : 99),
+                     foreign < 100 ? QStringLiteral("%1\tDezertir\tu%1").arg(foreign) : QStringLiteral("100\tn100\tu100"));
+        }
+    }
+
+    // Reading stops once the outcome is settled: what comes after the cut is
+    // never read, even an entry that would fail the reader.
+    void readingStopsOnceSettled()
+    {
+        ImageBuilder builder(BuildOptions{true, false, false, false});
+        int taken = 0;
+        for (int i = 1; i <= 100000; ++i) {
+            ++taken;
+            if (!builder.add({QStringLiteral("n%1").arg(i), QStringLiteral("u%1").arg(i), QStringLiteral("in"), i}))
+                break;
+        }
+        QCOMPARE(taken, 101);
+        QCOMPARE(builder.finish().entries, 100);
+
+        ImageBuilder refusing{BuildOptions{}};
+        taken = 0;
+        for (int i = 1; i <= 100000; ++i) {
+            ++taken;
+            if (!refusing.add({QString(100, u'n'), QString(200, u'u'), QStringLiteral("in"), i}))
+                break;
+        }
+        QCOMPARE(taken, 7); // 7 + 6 * 304 bytes fit, the 7th record does not
+        QCOMPARE(refusing.finish().refusal.size(), 1);
+    }
+
+    void transliterateWritesALatinReading_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("written"); // the name as list prints it
+        QTest::addColumn<QString>("writtenUrl");
+        QTest::newRow("cyrillic") << "Дезертир" << "http://a/" << "Dezertir" << "http://a/";
+        QTest::newRow("greek") << "Αθήνα" << "http://a/" << "Athena" << "http://a/";
+        QTest::newRow("cjk") << "日本" << "http://a/" << "ri ben" << "http://a/";
+        QTest::newRow("emoji has no reading") << "ok 😀" << "http://a/😀" << "ok ?" << "http://a/?";
+        QTest::newRow("mixed with letters Windows-1250 holds")
+            << "Žluťoučký – € ” Ærø" << "http://a/" << "Žluťoučký – € ” AEro" << "http://a/";
+        QTest::newRow("nothing to replace") << "Łódź Straße Győr" << "http://ä/" << "Łódź Straße Győr" << "http://ä/";
+    }
+    void transliterateWritesALatinReading()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, url);
+        QFETCH(QString, written);
+        QFETCH(QString, writtenUrl);
+        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf({{QStringLiteral("first"), QStringLiteral("http://f/")},
+                                                                   {name, url}})));
+        const QString image = path(QStringLiteral("t.bin"));
+        const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image,
+                               QStringLiteral("--transliterate")});
+        QCOMPARE(built.status, 0);
+        QStringList expected;
+        if (written != name)
+            expected << QStringLiteral("linkwell-cli: in.json: entry 2: name \"%1\" written as \"%2\"").arg(name, written);
+        if (writtenUrl != url)
+            expected << QStringLiteral("linkwell-cli: in.json: entry 2: URL \"%1\" written as \"%2\"").arg(url, writtenUrl);
+        QCOMPARE(lines(relative(built.err)), expected);
+        const Run listed = run({QStringLiteral("list"), image});
+        QCOMPARE(lines(listed.out), (QStringList{"1\tfirst\thttp://f/", QStringLiteral("2\t%1\t%2").arg(written, writtenUrl)}));
+    }
+
+    void transliterationIsNeededToWriteThem()
+    {
+        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf({{QStringLiteral("Αθήνα"), QStringLiteral("http://a/")}})));
+        const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"),
+                               path(QStringLiteral("t.bin"))});
+        QCOMPARE(built.status, 1);
+        QCOMPARE(lines(relative(built.err)),
+                 (QStringList{"linkwell-cli: in.json: entry 1 (\"Αθήνα\"): the character \"Α\" (U+0391) in its name cannot be "
+                              "written in Windows-1250",
+                              "linkwell-cli: --transliterate writes a Latin reading of the characters Windows-1250 lacks instead"}));
+    }
+
+    // A 10 MB name is refused in about the time it takes to read it.
+    void aHugeNameIsRefusedQuickly()
+    {
+        QString name(10 * 1024 * 1024, u'a');
+        name[name.size() - 1] = QChar(0x0416);
+        QElapsedTimer timer;
+        timer.start();
+        const BuiltImage image = buildImage({{name, QStringLiteral("http://a/"), QStringLiteral("in"), 1}}, BuildOptions{});
+        QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+        // Too big for the image, and too long for an entry; the character
+        // past both limits is not reached.
+        QCOMPARE(image.refusal.size(), 2);
+        QVERIFY(image.refusal[0].startsWith(QStringLiteral("too much for the phone")));
+        QVERIFY(image.refusal[1].contains(QStringLiteral("its name is 10485760 characters")));
+        for (const QString& line : image.refusal)
+            QVERIFY(line.size() < 300);
+    }
+
+    void linksAPhoneCannotOpen_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("said");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("left out") << QStringList{} << 0
+                                  << QStringList{"left out 9 links a WAP phone cannot open (2 place:, 2 javascript:, 1 data:, "
+                                                 "1 about:, 1 chrome:, 1 file:, 1 with no URL); --keep-all keeps them"}
+                                  << 2;
+        QTest::newRow("--keep-all still refuses the empty URL")
+            << QStringList{"--keep-all"} << 1 << QStringList{"in.json: entry 11 (\"\"): the URL is empty"} << 0;
+    }
+    void linksAPhoneCannotOpen()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QStringList, said);
+        QFETCH(int, kept);
+        const QList<QPair<QString, QString>> links{
+            {"a", "http://a/"}, {"p", "place:sort=8&maxResults=10"}, {"j", "javascript:void(0)"}, {"J", "JavaScript:x()"},
+            {"d", "data:text/html,hi"}, {"b", "about:blank"}, {"c", "chrome://settings"}, {"f", "file:///etc/passwd"},
+            {"P", "place:folder=TOOLBAR"}, {"w", "wap.seznam.cz"}, {"", ""}};
+        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf(links)));
+        const QString image = path(QStringLiteral("s.bin"));
+        const Run built =
+            run(QStringList{QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image} + options);
+        QCOMPARE(built.status, status);
+        QStringList expected;
+        for (const QString& line : said)
+            expected << QStringLiteral("linkwell-cli: ") + line;
+        QCOMPARE(lines(relative(built.err)), expected);
+        if (status != 0)
+            return;
+        const Run listed = run({QStringLiteral("list"), image});
+        QCOMPARE(lines(listed.out), (QStringList{"1\ta\thttp://a/", "2\tw\twap.seznam.cz"}));
+        QCOMPARE(lines(listed.out).size(), kept);
+    }
+
+    void keepAllKeepsThem()
+    {
+        QVERIFY(writeFile(path(QStringLiteral("in.json")),
+                          jsonOf({{"j", "javascript:void(0)"}, {"", "about:blank"}, {"f", "file:///x"}})));
+        const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"),
+                               path(QStringLiteral("k.bin")), QStringLiteral("--keep-all")});
+        QCOMPARE(built.status, 0);
+        QCOMPARE(built.err, QString());
+        QCOMPARE(readAll(path(QStringLiteral("k.bin"))),
+                 imageOf({{"j", "javascript:void(0)"}, {"about:blank", "about:blank"}, {"f", "file:///x"}}));
+    }
+
+    // An untitled link is named by its URL, the name cut to what the window
+    // lets anyone type; --truncate cuts an over-long field and says so.
+    void untitledAndLongFields_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QByteArray>("stored"); // name, then URL, as the image holds them
+        QTest::addColumn<QByteArray>("storedUrl");
+        QTest::addColumn<QStringList>("said");
+        const QString longUrl = QStringLiteral("http://") + QString(293, u'u');
+        QTest::newRow("untitled") << QString() << "http://wap.idos.cz/" << QByteArray("http://wap.idos.cz/")
+                                  << QByteArray("http://wap.idos.cz/") << QStringList{};
+        QTest::newRow("untitled, long URL") << QString() << longUrl << longUrl.left(255).toLatin1()
+                                            << longUrl.left(255).toLatin1()
+                                            << QStringList{"in.json: entry 1: its URL of 300 characters cut to 255"};
+        QTest::newRow("long name") << QString(256, u'n') << "u" << QByteArray(255, 'n') << QByteArray("u")
+                                   << QStringList{"in.json: entry 1: its name of 256 characters cut to 255"};
+        QTest::newRow("255 stays") << QString(255, u'n') << QString(255, u'u') << QByteArray(255, 'n') << QByteArray(255, 'u')
+                                   << QStringList{};
+        // What the cut drops is not judged, nor listed as transliterated.
+        QTest::newRow("a foreign character past the cut") << QString(255, u'n') + QStringLiteral("Ж") << "u"
+                                                          << QByteArray(255, 'n') << QByteArray("u")
+                                                          << QStringList{"in.json: entry 1: its name of 256 characters cut to 255"};
+        QTest::newRow("one before the cut, transliterated")
+            << QString(254, u'n') + QStringLiteral("日") << "u" << QByteArray(254, 'n') + "r" << QByteArray("u")
+            << QStringList{"in.json: entry 1: its name of 256 characters cut to 255",
+                           "in.json: entry 1: name \"" + QString(80, u'n') + "...\" written as \"" + QString(80, u'n') + "...\""};
+    }
+    void untitledAndLongFields()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, url);
+        QFETCH(QByteArray, stored);
+        QFETCH(QByteArray, storedUrl);
+        QFETCH(QStringList, said);
+        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf({{name, url}})));
+        const QString image = path(QStringLiteral("l.bin"));
+        const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image,
+                               QStringLiteral("--truncate"), QStringLiteral("--transliterate")});
+        QCOMPARE(built.status, 0);
+        QStringList expected;
+        for (const QString& line : said)
+            expected << QStringLiteral("linkwell-cli: ") + line;
+        QCOMPARE(lines(relative(built.err)), expected);
+        QCOMPARE(readAll(image), imageOf({{stored, storedUrl}}));
+    }
+
+    // A device or a FIFO is written in place; renaming a new file over it
+    // would replace the node with a regular file.
+    void outputsThatAreNotRegularFiles_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("build") << QStringLiteral("build");
+        QTest::newRow("export") << QStringLiteral("export");
+    }
+    void outputsThatAreNotRegularFiles()
+    {
+        QFETCH(QString, command);
+        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf(Czech)));
+        QVERIFY(writeFile(path(QStringLiteral("i.bin")), imageOf(CzechBytes)));
+        const QStringList input = command == QLatin1String("build")
+                                      ? QStringList{QStringLiteral("build"), path(QStringLiteral("in.json"))}
+                                      : QStringList{QStringLiteral("export"), path(QStringLiteral("i.bin")),
+                                                    QStringLiteral("--format"), QStringLiteral("json")};
+        const QByteArray expected = command == QLatin1String("build") ? imageOf(CzechBytes) : writeJson(bookmarks(Czech));
+
+        // "-o -": standard output.
+        QByteArray standardOutput;
+        const Run toStdout = run(input + QStringList{QStringLiteral("-o"), QStringLiteral("-")}, &standardOutput);
+        QCOMPARE(toStdout.status, 0);
+        QCOMPARE(standardOutput, expected);
+        QVERIFY(!QFile::exists(path(QStringLiteral("-"))));
+
+        // A FIFO, read by a child while the tool writes.
+        const QString fifo = path(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QProcess reader;
+        reader.start(QStringLiteral("cat"), {fifo});
+        QVERIFY(reader.waitForStarted());
+        QCOMPARE(run(input + QStringList{QStringLiteral("-o"), fifo}).status, 0);
+        QVERIFY(reader.waitForFinished(10000));
+        QCOMPARE(reader.readAllStandardOutput(), expected);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+        QVERIFY(S_ISFIFO(info.st_mode));
+        QFile::remove(fifo);
+    }
+
+    void aPrivateNullDeviceStaysADevice()
+    {
+        const QString node = path(QStringLiteral("null"));
+        if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("cannot make a device node here (needs root): the /dev/null case is not run");
+        QVERIFY(writeFile(path(QStringLiteral("i.bin")), imageOf(CzechBytes)));
+        const Run exported = run({QStringLiteral("export"), path(QStringLiteral("i.bin")), QStringLiteral("--format"),
+                                  QStringLiteral("html"), QStringLiteral("-o"), node});
+        QCOMPARE(exported.status, 0);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(node).constData(), &info), 0);
+        QVERIFY(S_ISCHR(info.st_mode));
+        QCOMPARE(info.st_rdev, makedev(1, 3));
+    }
+
+    // A failed write says why, after the program's own sentence.
+    void aFailedWriteNamesItsReason()
+    {
+        QVERIFY(writeFile(path(QStringLiteral("i.bin")), imageOf(CzechBytes)));
+        QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("adir")));
+        const Run toDir = run({QStringLiteral("export"), path(QStringLiteral("i.bin")), QStringLiteral("--format"),
+                               QStringLiteral("html"), QStringLiteral("-o"), path(QStringLiteral("adir"))});
+        QDir(path(QStringLiteral("adir"))).removeRecursively();
+        QCOMPARE(toDir.status, 1);
+        QCOMPARE(toDir.err, QStringLiteral("linkwell-cli: %1: cannot be written: Is a directory\n").arg(path(QStringLiteral("adir"))));
+
+        QTemporaryDir mountPoint;
+        if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8k", "tmpfs", mountPoint.path()}) != 0)
+            QSKIP("cannot mount a small tmpfs here (needs root): the full disk case is not run");
+        const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {mountPoint.path()}); });
+        QVERIFY(writeFile(mountPoint.filePath(QStringLiteral("filler")), QByteArray(5000, 'f')));
+        QVERIFY(writeFile(path(QStringLiteral("many.bin")), imageOf(testing::numbered(100))));
+        const QString full = mountPoint.filePath(QStringLiteral("out.html"));
+        const Run noSpace = run({QStringLiteral("export"), path(QStringLiteral("many.bin")), QStringLiteral("--format"),
+                                 QStringLiteral("html"), QStringLiteral("-o"), full});
+        QCOMPARE(noSpace.status, 1);
+        QCOMPARE(noSpace.err, QStringLiteral("linkwell-cli: %1: cannot be written: No space left on device\n").arg(full));
+
+        QVERIFY(QDir(mountPoint.path()).mkdir(QStringLiteral("locked")));
+        QFile::setPermissions(mountPoint.filePath(QStringLiteral("locked")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile::remove(mountPoint.filePath(QStringLiteral("filler")));
+        if (::geteuid() == 0)
+            QSKIP("root may write into a read-only folder: the permission case is not run");
+        const QString locked = mountPoint.filePath(QStringLiteral("locked/out.bin"));
+        const Run denied = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), locked});
+        QCOMPARE(denied.err, QStringLiteral("linkwell-cli: %1: cannot be written: Permission denied\n").arg(locked));
+    }
+
+    // Nothing printed echoes raw bytes from an input.
+    void printedTextIsEscaped_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<QString>("listed");
+        QTest::newRow("tab and line breaks") << imageOf({{"a\tb\nc\r", "u\t1"}, {"two", "u2"}})
+                                             << "1\ta\\tb\\nc\\r\tu\\t1\n2\ttwo\tu2\n";
+        QTest::newRow("escape sequence") << imageOf({{"\x1b[31mred\x1b[0m", "u\x07"}}) << "1\t\\x1b[31mred\\x1b[0m\tu\\x07\n";
+    }
+    void printedTextIsEscaped()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(QString, listed);
+        QVERIFY(writeFile(path(QStringLiteral("e.bin")), image));
+        const Run r = run({QStringLiteral("list"), path(QStringLiteral("e.bin"))});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, listed);
+    }
+
+    void messagesQuotingAnInputAreEscaped_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a refused entry") << "in.json" << jsonOf({{QStringLiteral("\x1b]0;pwned\x07Ж"), QStringLiteral("u")}})
+                                         << "entry 1 (\"\\x1b]0;pwned\\x07Ж\")";
+        QTest::newRow("a long refused name is cut")
+            << "in.json" << jsonOf({{QString(100, u'x') + QStringLiteral("Ж"), QStringLiteral("u")}})
+            << "entry 1 (\"" + QString(40, u'x') + "...\")";
+        QTest::newRow("a right-to-left override") << "in.json"
+                                                  << jsonOf({{QStringLiteral("\u202Etxt.exe Ж"), QStringLiteral("u")}})
+                                                  << "entry 1 (\"\\u{202E}txt.exe Ж\")";
+        QTest::newRow("a quoted vBookmark line") << "in.vbm" << QByteArray("\x1b[2JBEGIN:VBKM\r\n") << "\\x1b[2J";
+    }
+    void messagesQuotingAnInputAreEscaped()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, said);
+        QVERIFY(writeFile(path(name), input));
+        const Run r = run({QStringLiteral("build"), path(name), QStringLiteral("-o"), path(QStringLiteral("x.bin"))});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(said), qPrintable(r.err));
+        for (const QChar c : r.err)
+            QVERIFY2(c == u'\n' || (c >= u' ' && c != QChar(0x7f) && c != QChar(0x202E)), qPrintable(r.err));
+    }
+
+    void version()
+    {
+        const Run r = run({QStringLiteral("--version")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(QRegularExpression(QStringLiteral("^linkwell-cli \\d+\\.\\d+\\.\\d+\n$")).match(r.out).hasMatch(),
+                 qPrintable(r.out));
+    }
+
     // The real executable: exit statuses, standard error and the files left behind.
     void theProgramFromBrowserFileToImageAndBack()
     {
@@ -455,13 +983,39 @@ private slots:
                  QStringLiteral("1\tPočasí\thttp://pocasi.cz/"));
     }
 
+    // The executable's own standard output, as "-" and through /dev/stdout.
+    void theProgramWritesToStandardOutput_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("build -o -") << QStringList{"build", "@in.json", "-o", "-"} << imageOf(CzechBytes);
+        QTest::newRow("export -o /dev/stdout") << QStringList{"export", "@i.bin", "--format", "json", "-o", "/dev/stdout"}
+                                               << writeJson(bookmarks(Czech));
+    }
+    void theProgramWritesToStandardOutput()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, expected);
+        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf(Czech)));
+        QVERIFY(writeFile(path(QStringLiteral("i.bin")), imageOf(CzechBytes)));
+        for (QString& a : arguments)
+            if (a.startsWith(u'@'))
+                a = path(a.mid(1));
+        QProcess p;
+        p.start(QStringLiteral(LINKWELL_CLI_PATH), arguments);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.readAllStandardError(), QByteArray());
+        QCOMPARE(p.readAllStandardOutput(), expected);
+    }
+
     void theProgramRefusesWithStatusAndNoFile_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("said");
         QTest::newRow("refused build") << QStringList{"build", "@in.json", "-o", "@out.bin"} << 1
-                                       << "101 entries";
+                                       << "entry 101 (\"n101\") is one more than the 100 entries";
         QTest::newRow("missing image") << QStringList{"export", "@nothing.bin", "--format", "html", "-o", "@out.bin"}
                                        << 1 << "nothing.bin: File not exists.";
         QTest::newRow("usage") << QStringList{"build", "@in.json"} << 2 << "-o OUTPUT is missing";

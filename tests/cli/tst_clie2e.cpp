@@ -146,6 +146,10 @@ private slots:
                                             : runCli({"upload", "--port", "1", path("up.bin"), "--yes"});
         QCOMPARE(r.status, 1);
         QCOMPARE(r.out, window);
+        // After the history, the reason in one line.
+        const QString why = command == "download" ? "download failed: the phone does not answer (InitGBPMode -3)"
+                                                  : "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched";
+        QCOMPARE(r.err, "linkwell-cli: COM1: " + why + "\n");
         QVERIFY2(r.ms < 30000, qPrintable(QString::number(r.ms)));
         QVERIFY(!QFile::exists(path("out.bin")));
     }
@@ -177,6 +181,70 @@ private slots:
         QCOMPARE(back[0].url, QStringLiteral("http://pocasi.cz/?a=1&b=2"));
         QCOMPARE(back[1].name, QStringLiteral("Žluťoučký kůň"));
         QCOMPARE(back[1].url, QStringLiteral("http://kun.cz/"));
+    }
+
+    // Each way a write can fail on the line, with --backup: the phone's file
+    // is cleared first, so the tool says it may be empty and that the same
+    // upload again restores it, and the backup holds what the phone held.
+    // A backup that cannot be read leaves the phone untouched.
+    void uploadWithABackupOnAFaultyLine_data()
+    {
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<bool>("backedUp");
+        QTest::addColumn<QString>("said");
+        // Answers 1 to 6 are the backup's download, 7 the clear, 8 to 11 the
+        // four write chunks.
+        const QString empty = QStringLiteral("they may now be empty; running the same upload again restores them "
+                                             "(the favourites as they were are in ");
+        QTest::newRow("falls silent after the first chunk") << QStringList{"--stop-after", "8"} << true << empty;
+        QTest::newRow("spoilt answers to the writes") << QStringList{"--corrupt", "9-"} << true << empty;
+        QTest::newRow("write status") << QStringList{"--write-status", "5"} << true << empty;
+        // 512 bytes take longer than the phone's answer may wait, but a read's
+        // answer still streams within its time.
+        QTest::newRow("slow line, 4800 baud") << QStringList{"--baud", "4800"} << true << empty;
+        QTest::newRow("slower line, 1200 baud: no backup")
+            << QStringList{"--baud", "1200"} << false
+            << QStringLiteral("the backup download failed: the link broke");
+    }
+    void uploadWithABackupOnAFaultyLine()
+    {
+        QFETCH(QStringList, fault);
+        QFETCH(bool, backedUp);
+        QFETCH(QString, said);
+        QTemporaryDir nvm;
+        const Entries fresh{{"Nove", "wap.nove.cz"}, {"Jizdni rady", "wap.idos.cz"}};
+        QVERIFY(writeFile(path("seed.bin"), padded(imageOf(Phone))));
+        QVERIFY(writeFile(path("new.bin"), imageOf(fresh)));
+        QFile::remove(path("old.bin"));
+        const QString phoneFile = nvm.filePath("nvm_2_1.bin");
+        {
+            Emulator sim(QStringList{"--dir", nvm.path(), "--seed", path("seed.bin")} + fault);
+            QVERIFY(sim.started);
+            const Cli up = runCli({"upload", "--port", "1", path("new.bin"), "--yes", "--backup", path("old.bin")});
+            QCOMPARE(up.status, 1);
+            QVERIFY2(up.err.contains(said), qPrintable(up.err));
+        }
+        QCOMPARE(QFile::exists(path("old.bin")), backedUp);
+        if (backedUp) {
+            QCOMPARE(readAll(path("old.bin")), imageOf(Phone));
+            QVERIFY(!readAll(phoneFile).startsWith(imageOf(Phone)));
+        } else {
+            QCOMPARE(readAll(phoneFile), padded(imageOf(Phone)));
+        }
+
+        // The same upload again, on a sound line, puts everything in place.
+        Emulator sim({"--dir", nvm.path()});
+        QVERIFY(sim.started);
+        const Cli again = runCli({"upload", "--port", "1", path("new.bin"), "--yes"});
+        QCOMPARE(again.status, 0);
+        QCOMPARE(again.err, QString());
+        QCOMPARE(runCli({"download", "--port", "1", "-o", path("now.bin")}).status, 0);
+        QCOMPARE(readAll(path("now.bin")), imageOf(fresh));
+        if (backedUp) {
+            // And the backup takes the phone back to where it was.
+            QCOMPARE(runCli({"upload", "--port", "1", path("old.bin"), "--yes"}).status, 0);
+            QCOMPARE(readAll(phoneFile).left(imageOf(Phone).size()), imageOf(Phone));
+        }
     }
 };
 

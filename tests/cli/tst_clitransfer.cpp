@@ -8,7 +8,11 @@
 #include "ui/Unit1.h"
 #include "ui/controls.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -245,6 +249,144 @@ private slots:
         }
         QCOMPARE(tool.phone.calls.isEmpty(), !uploads);
         QCOMPARE(tool.phone.file.startsWith(imageOf(Three)), uploads);
+        if (answer && !uploads)
+            QCOMPARE(r.err, QStringLiteral("linkwell-cli: upload cancelled: nothing written; the phone was not touched\n"));
+    }
+
+    // After the history, one line that says why; "Bad header" alone is not a reason.
+    void aFailedDownloadSaysWhy_data()
+    {
+        QTest::addColumn<PhoneState>("phone");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}}
+                                      << "the phone does not answer (InitGBPMode -3)";
+        QTest::newRow("no port") << PhoneState{imageOf(Three), {-2}, {}, {}, {}}
+                                 << "the port cannot be opened (InitGBPMode -2)";
+        QTest::newRow("link broken") << PhoneState{imageOf(Three), {}, {-5}, {}, {}}
+                                     << "the link broke: no valid answer from the phone (ReadNVMFile -5)";
+        QTest::newRow("phone's status") << PhoneState{imageOf(Three), {}, {-256 - 7}, {}, {}}
+                                        << "the phone answered ReadNVMFile with status 7";
+        QTest::newRow("empty file") << PhoneState{QByteArray(), {}, {}, {}, {}}
+                                    << "the phone's favourites file is empty (0 bytes)";
+        QTest::newRow("not an image") << PhoneState{QByteArray("MME20X\0\0", 8), {}, {}, {}, {}}
+                                      << "the phone's favourites file (8 bytes) does not begin with the MME20C signature";
+    }
+    void aFailedDownloadSaysWhy()
+    {
+        QFETCH(PhoneState, phone);
+        QFETCH(QString, why);
+        Tool tool;
+        phone.applyTo(tool.phone);
+        const Run r = tool.run({QStringLiteral("download"), QStringLiteral("--port"), QStringLiteral("3"),
+                                QStringLiteral("-o"), path(QStringLiteral("phone.bin"))});
+        QCOMPARE(r.status, 1);
+        const QStringList err = r.err.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(err.last(), QStringLiteral("linkwell-cli: COM3: download failed: ") + why);
+        QCOMPARE(err.filter(QStringLiteral("download failed")).size(), 1);
+        QVERIFY(!QFile::exists(path(QStringLiteral("phone.bin"))));
+    }
+
+    // The sequence clears the phone's file before it writes it; a failure
+    // after the clear says so, and the same upload again restores the file.
+    void aFailedUploadSaysThePhoneMayBeEmpty_data()
+    {
+        QTest::addColumn<PhoneState>("phone");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("write fails") << PhoneState{imageOf(Three), {}, {}, {}, {-5}}
+                                     << "the upload failed after the phone's favourites were cleared: they may now be "
+                                        "empty; running the same upload again restores them"
+                                     << true;
+        QTest::newRow("phone's status") << PhoneState{imageOf(Three), {}, {}, {}, {-256 - 3}}
+                                        << "may now be empty" << true;
+        QTest::newRow("clear fails") << PhoneState{imageOf(Three), {}, {}, {-5}, {}} << "may now be empty" << false;
+        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}}
+                                      << "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched"
+                                      << false;
+    }
+    void aFailedUploadSaysThePhoneMayBeEmpty()
+    {
+        QFETCH(PhoneState, phone);
+        QFETCH(QString, said);
+        QFETCH(bool, cleared);
+        const Entries fresh{{"Nove", "wap.nove.cz"}};
+        QVERIFY(writeFile(path(QStringLiteral("upload.bin")), imageOf(fresh)));
+        Tool tool;
+        phone.applyTo(tool.phone);
+        const QStringList upload{QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"),
+                                 path(QStringLiteral("upload.bin")), QStringLiteral("--yes")};
+        const Run failed = tool.run(upload);
+        QCOMPARE(failed.status, 1);
+        QVERIFY2(failed.err.startsWith(QStringLiteral("linkwell-cli: COM1: ")), qPrintable(failed.err));
+        QVERIFY2(failed.err.contains(said), qPrintable(failed.err));
+        QCOMPARE(failed.err.count(u'\n'), 1);
+        QCOMPARE(tool.phone.file.isEmpty(), cleared);
+
+        const Run again = tool.run(upload);
+        QCOMPARE(again.status, 0);
+        QCOMPARE(again.err, QString());
+        QVERIFY(tool.phone.file.startsWith(imageOf(fresh)));
+    }
+
+    // --backup downloads the phone's favourites first; without them the phone
+    // is not touched.
+    void uploadWithABackup_data()
+    {
+        QTest::addColumn<PhoneState>("phone");
+        QTest::addColumn<QString>("backup"); // file name in the test folder
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("backedUp");
+        QTest::addColumn<bool>("touched");   // ClearNVMFile or WriteNVMFile called
+        QTest::addColumn<QString>("said");
+        QTest::newRow("done") << PhoneState{imageOf(Three), {}, {}, {}, {}} << "old.bin" << 0 << true << true << "";
+        QTest::newRow("backup read fails") << PhoneState{imageOf(Three), {}, {-5}, {}, {}} << "old.bin" << 1 << false << false
+                                           << "no backup in @old.bin: nothing written; the phone was not touched";
+        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}} << "old.bin" << 1 << false << false
+                                      << "the backup download failed: the phone does not answer";
+        QTest::newRow("backup cannot be saved") << PhoneState{imageOf(Three), {}, {}, {}, {}} << "adir" << 1 << false << false
+                                                << "@adir: cannot be written: Is a directory";
+        QTest::newRow("write fails after the backup")
+            << PhoneState{imageOf(Three), {}, {}, {}, {-5}} << "old.bin" << 1 << true << true
+            << "may now be empty; running the same upload again restores them (the favourites as they were are in "
+               "@old.bin)";
+    }
+    void uploadWithABackup()
+    {
+        QFETCH(PhoneState, phone);
+        QFETCH(QString, backup);
+        QFETCH(int, status);
+        QFETCH(bool, backedUp);
+        QFETCH(bool, touched);
+        QFETCH(QString, said);
+        const Entries fresh{{"Nove", "wap.nove.cz"}};
+        QVERIFY(writeFile(path(QStringLiteral("upload.bin")), imageOf(fresh)));
+        QDir(dir_.path()).mkdir(QStringLiteral("adir"));
+        const auto removeDir = qScopeGuard([&] {
+            QDir(path(QStringLiteral("adir"))).removeRecursively();
+            QFile::remove(path(QStringLiteral("old.bin")));
+        });
+        Tool tool;
+        phone.applyTo(tool.phone);
+        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"),
+                                path(QStringLiteral("upload.bin")), QStringLiteral("--yes"), QStringLiteral("--backup"),
+                                path(backup)});
+        QCOMPARE(r.status, status);
+        said.replace(u'@', dir_.path() + u'/');
+        QVERIFY2(r.err.contains(said), qPrintable(r.err));
+        QCOMPARE(QFileInfo(path(backup)).isFile(), backedUp);
+        if (backedUp)
+            QCOMPARE(readAll(path(backup)), imageOf(Three));
+        const bool called = tool.phone.calls.filter(QRegularExpression(QStringLiteral("^(Clear|Write)NVMFile"))).size() > 0;
+        QCOMPARE(called, touched);
+        if (!touched)
+            QCOMPARE(tool.phone.file, imageOf(Three));
+        if (status == 0) {
+            QVERIFY(tool.phone.file.startsWith(imageOf(fresh)));
+            // The backup's download runs to its end before the clear.
+            const qsizetype read = tool.phone.calls.indexOf(QStringLiteral("ReadNVMFile(2,1,2000)"));
+            const qsizetype clear = tool.phone.calls.indexOf(QStringLiteral("ClearNVMFile(2,1)"));
+            QVERIFY(read >= 0 && clear > read);
+        }
     }
 };
 
