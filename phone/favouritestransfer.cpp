@@ -3,7 +3,10 @@
 #include "gbpresulttext.h"
 #include "phonelibrary.h"
 #include "store/favouritesstore.h"
+#include "store/imagecheck.h"
 #include "store/notices.h"
+
+#include <stdexcept>
 
 namespace linkwell {
 
@@ -79,6 +82,14 @@ bool UploadFavourites(FavouritesStore& store, PhoneLibrary& phone, const History
         notices.beep();
         notices.message(QStringLiteral("Too many characters. Truncated"));
         store.OverflowFlag = 0;
+    }
+    // Nothing reaches the phone that would not read back as the list.
+    const QString mismatch = builtImageMismatch(store);
+    if (!mismatch.isEmpty()) {
+        closeLink(phone, history);
+        throw std::runtime_error(("The image does not read back as the list (" + mismatch
+                                  + "); nothing was sent to the phone")
+                                     .toStdString());
     }
 
     if (phone.ClearNVMFile(FavouritesSection, FavouritesSubsection) != 0) {

@@ -93,3 +93,16 @@ QString imageMismatch(const QByteArray& image, const ImageEntries& expected)
 }
 
 } // namespace linkwell
+
+namespace linkwell {
+
+QString builtImageMismatch(const FavouritesStore& store)
+{
+    ImageEntries entries;
+    for (int i = 0; i < store.count(); ++i)
+        entries.append({store.NameList().at(i), store.UrlList().at(i)});
+    const int size = std::max<int>(store.DataSize, limits::SignatureSize);
+    return imageMismatch(QByteArray(store.TxBuffer.data(), size), entries);
+}
+
+} // namespace linkwell

@@ -24,4 +24,9 @@ bool isStorableText(const QByteArray& text);
 // always differs.
 QString imageMismatch(const QByteArray& image, const ImageEntries& expected);
 
+class FavouritesStore;
+// imageMismatch of the image the last BuildSection left in the store's
+// TxBuffer (the bare signature for an empty store) against its entries.
+QString builtImageMismatch(const FavouritesStore& store);
+
 } // namespace linkwell

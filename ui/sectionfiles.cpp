@@ -1,6 +1,7 @@
 #include "sectionfiles.h"
 
 #include "store/favouritesstore.h"
+#include "store/imagecheck.h"
 #include "store/limits.h"
 #include "store/notices.h"
 
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace linkwell {
 
@@ -61,6 +63,11 @@ void SectionFiles::save()
         store_.OverflowFlag = 0;
     }
 
+    const QString mismatch = builtImageMismatch(store_);
+    if (!mismatch.isEmpty())
+        throw std::runtime_error(("The image does not read back as the list (" + mismatch
+                                  + "); nothing was written")
+                                     .toStdString());
     // An empty store is saved as the bare signature: a file of no bytes
     // would be refused with "Bad header" when opened again.
     const qint64 size = std::max<qint64>(store_.DataSize, limits::SignatureSize);

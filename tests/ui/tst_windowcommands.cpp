@@ -108,6 +108,8 @@ private slots:
     void emptyListSavedOpensAgain();
     void boxesDuringAPhoneCommandHaveTheNormalCursor();
     void historyIsPaintedLineByLine();
+    void imageThatWouldNotReadBackIsNeverWritten_data();
+    void imageThatWouldNotReadBackIsNeverWritten();
     void keysOnAFocusedButton_data();
     void keysOnAFocusedButton();
 };
@@ -476,6 +478,36 @@ void TestWindowCommands::historyIsPaintedLineByLine()
         QVERIFY2(atCalls[i].first > atCalls[i - 1].first, "a line is added between two calls");
         QVERIFY2(atCalls[i].second > atCalls[i - 1].second, "and painted before the next call blocks");
     }
+}
+
+void TestWindowCommands::imageThatWouldNotReadBackIsNeverWritten_data()
+{
+    QTest::addColumn<bool>("upload");
+    QTest::newRow("Save to file...") << false;
+    QTest::newRow("Upload") << true;
+}
+
+void TestWindowCommands::imageThatWouldNotReadBackIsNeverWritten()
+{
+    QFETCH(bool, upload);
+    // A name with 0x01 in it reads back cut short and shifts the entries
+    // after it; no edit box lets one in, but nothing may write it if it came.
+    Window w;
+    w.form->store().replace(0, QByteArray("bad\x01name"), "bad.url");
+    w.phone.file = "on the phone";
+    if (upload) {
+        w.form->btnUpload->click();
+        QCOMPARE(w.phone.calls, (QStringList{"InitGBPMode(1)", "EndGBPMode()"}));
+        QCOMPARE(w.phone.file, QByteArray("on the phone"));
+        QVERIFY(!w.phone.linkOpen);
+    } else {
+        w.notices.saveAnswers << w.dir.filePath("out.bin");
+        w.form->btnSaveFile->click();
+        QVERIFY(!QFile::exists(w.dir.filePath("out.bin")));
+        QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell"));
+    }
+    QCOMPARE(w.notices.log.filter("error: ").size(), 1);
+    QVERIFY2(w.notices.log.filter("error: ").first().contains("does not read back"), qPrintable(w.notices.log.join('|')));
 }
 
 void TestWindowCommands::keysOnAFocusedButton_data()
