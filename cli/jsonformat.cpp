@@ -123,8 +123,10 @@ private:
                 skipSpace();
                 const bool isName = key == QLatin1String("name");
                 const bool isUrl = key == QLatin1String("url");
+                if (p_ == end_)
+                    syntax(QStringLiteral("a value was expected"));
                 if (isName || isUrl) {
-                    if (p_ == end_ || *p_ != '"')
+                    if (*p_ != '"')
                         wrongKey(index, isName ? "name" : "url");
                     (isName ? bookmark.name : bookmark.url) = readString(true);
                     (isName ? hasName : hasUrl) = true;
@@ -255,7 +257,7 @@ private:
                 break;
             }
             default:
-                --p_;
+                p_ -= 2;
                 syntax(QStringLiteral("\"\\%1\" is no escape").arg(QChar::fromLatin1(escape)));
             }
             run = p_;
