@@ -153,13 +153,13 @@ enum class Cut {
 struct Link {
     QString name; // as written, white space not yet collapsed
     QString url;
-    bool openAtEnd = false;
     unsigned startOffset = 0; // within the piece
 };
 
 struct PieceLinks {
     std::vector<Link> links;
     Cut cut = Cut::NotATag;
+    unsigned openLinkOffset = 0; // of the link the mark stands in
 };
 
 bool unsafeContainer(const GumboElement& element)
@@ -185,7 +185,7 @@ bool hiddenText(const GumboElement& element)
 // Every link of the piece's tree in document order, and where the mark
 // landed. Walks the tree with a stack of its own: its depth is the
 // document's.
-PieceLinks linksOf(const GumboOutput* output, const char* mark, size_t pieceSize)
+PieceLinks linksOf(const GumboOutput* output, const char* mark)
 {
     PieceLinks out;
     struct Frame {
@@ -225,8 +225,10 @@ PieceLinks linksOf(const GumboOutput* output, const char* mark, size_t pieceSize
         case GUMBO_NODE_ELEMENT:
         case GUMBO_NODE_TEMPLATE: {
             const GumboElement& element = child->v.element;
-            if (mark && element.original_tag.data == mark) {
+            if (element.original_tag.data == mark) {
                 out.cut = !openLinks.empty() ? Cut::InsideLink : unsafe ? Cut::Unclean : Cut::Clean;
+                if (!openLinks.empty())
+                    out.openLinkOffset = out.links[openLinks.back()].startOffset;
                 break;
             }
             bool opensLink = false;
@@ -235,7 +237,6 @@ PieceLinks linksOf(const GumboOutput* output, const char* mark, size_t pieceSize
                     Link link;
                     link.url = trimmedUrl(href->value);
                     link.startOffset = element.start_pos.offset;
-                    link.openAtEnd = element.original_end_tag.length == 0 && element.end_pos.offset >= pieceSize;
                     out.links.push_back(std::move(link));
                     openLinks.push_back(out.links.size() - 1);
                     opensLink = true;
@@ -271,28 +272,29 @@ public:
                 const qsizetype cut = nextTagStart(content_, pos + want);
                 const bool last = cut < 0;
                 const qsizetype end = last ? content_.size() : cut;
-                QByteArray piece = content_.mid(pos, end - pos);
-                if (!last)
-                    piece += CutMark;
+                // At the end of the file the mark tells whether it ends in
+                // the middle of something, as a file cut short does.
+                const QByteArray piece = content_.mid(pos, end - pos) + CutMark;
                 const ParsedPiece parsed(piece);
                 if (first)
                     requireDoctype(parsed.output());
-                const char* mark = last ? nullptr : piece.constData() + (end - pos);
-                PieceLinks found = linksOf(parsed.output(), mark, size_t(end - pos));
+                PieceLinks found = linksOf(parsed.output(), piece.constData() + (end - pos));
                 const bool forced = want >= ForcedCutBytes && found.cut != Cut::NotATag;
                 if (!last && found.cut != Cut::Clean && !forced) {
                     // Geometric growth keeps the retries linear in all.
                     want *= 2;
                     continue;
                 }
+                if (last && found.cut == Cut::InsideLink)
+                    fail(QStringLiteral("the <A> on line %1 is never closed")
+                             .arg(lineAt(content_, pos + qsizetype(found.openLinkOffset))));
+                if (last && found.cut == Cut::NotATag)
+                    fail(QStringLiteral("it ends inside a tag, a comment or a title; is it cut short?"));
                 first = false;
-                if (!hand(found, pos, last))
+                if (!hand(found))
                     return;
-                if (last) {
-                    if (handed_ == 0)
-                        fail(QStringLiteral("it holds no links (<A HREF=\"...\">)"));
+                if (last)
                     return;
-                }
                 pos = end;
                 break;
             }
@@ -312,14 +314,9 @@ private:
             fail(QStringLiteral("it does not begin with <!DOCTYPE NETSCAPE-Bookmark-file-1>"));
     }
 
-    bool hand(PieceLinks& found, qsizetype pieceStart, bool last)
+    bool hand(PieceLinks& found)
     {
         for (Link& link : found.links) {
-            // A link the end of the file closes is what a file cut short in
-            // its download looks like.
-            if (last && link.openAtEnd)
-                fail(QStringLiteral("the <A> on line %1 is never closed")
-                         .arg(lineAt(content_, pieceStart + qsizetype(link.startOffset))));
             Bookmark bookmark{collapseSpace(link.name), std::move(link.url), source_, ++handed_};
             if (!sink_(std::move(bookmark)))
                 return false;

@@ -141,6 +141,9 @@ private slots:
             << Doctype + "<DT><A HREF=\"http://1/\">a<A HREF=\"http://2/\">b</A>\n"
                          "<DT><A HREF=\"http://3/\">c\n<DT><A HREF=\"http://4/\">d</A>\n<p>x</A>"
             << Pairs{{"a", "http://1/"}, {"b", "http://2/"}, {"c", "http://3/"}, {"d", "http://4/"}};
+        QTest::newRow("no links, as an empty profile exports") << Doctype + "<TITLE>Bookmarks</TITLE><H1>Bookmarks</H1><DL><p></DL><p>"
+                                                         << Pairs{};
+        QTest::newRow("only an anchor") << Doctype + "<A NAME=\"x\">a</A>\n" << Pairs{};
         QTest::newRow("links in a table and in foreign content")
             << Doctype + "<table><tr><td><A HREF=\"http://cell/\">cell</A></td></tr></table>"
                          "<svg><a href=\"http://svg/\">svg</a></svg><A HREF=\"http://end/\">end</A>"
@@ -206,14 +209,15 @@ private slots:
                                          << QStringLiteral("does not begin with <!DOCTYPE NETSCAPE-Bookmark-file-1>");
         QTest::newRow("cut short inside a link") << Doctype + "\n<A HREF=\"http://a/\">a\n"
                                                  << QStringLiteral("the <A> on line 3 is never closed");
-        QTest::newRow("no links at all") << Doctype + "<TITLE>Bookmarks</TITLE><H1>Bookmarks</H1><DL><p></DL><p>"
-                                         << QStringLiteral("it holds no links (<A HREF=\"...\">)");
-        QTest::newRow("only an anchor") << Doctype + "<A NAME=\"x\">a</A>" << QStringLiteral("holds no links");
-        QTest::newRow("cut short inside a tag") << Doctype + "<DT><A HREF=\"http://a/\"" << QStringLiteral("holds no links");
-        QTest::newRow("cut short inside a quote") << Doctype + "<A HREF=\"http://a/>a</A>"
-                                                  << QStringLiteral("holds no links");
-        QTest::newRow("links only in a comment never closed")
-            << Doctype + "<!-- <A HREF=\"http://a/\">a</A>" << QStringLiteral("holds no links");
+        const QString cutShort = QStringLiteral("it ends inside a tag, a comment or a title; is it cut short?");
+        QTest::newRow("cut short inside a tag") << Doctype + "<DT><A HREF=\"http://a/\"" << cutShort;
+        QTest::newRow("cut short inside a quote") << Doctype + "<A HREF=\"http://a/>a</A>" << cutShort;
+        QTest::newRow("cut short inside a comment") << Doctype + "<!-- <A HREF=\"http://a/\">a</A>" << cutShort;
+        QTest::newRow("cut short inside a title") << Doctype + "<TITLE>Bookmarks\n<DL>" << cutShort;
+        QTest::newRow("cut short in an end tag") << Doctype + "<A HREF=\"http://a/\">a</" << cutShort;
+        QTest::newRow("cut short inside a link after many pieces")
+            << Doctype + QByteArray("<DT><A HREF=\"http://a/\">a</A>\n").repeated(3000) + "<DT><A HREF=\"x\">x"
+            << QStringLiteral("the <A> on line 3002 is never closed");
         QTest::newRow("not UTF-8") << Doctype + "\n\n<A HREF=\"x\">Po\xE8" "as\xED</A>"
                                    << QStringLiteral("not valid UTF-8 (line 4)");
         QTest::newRow("an overlong UTF-8 form") << Doctype + "<A HREF=\"x\">\xC0\xAF</A>" << QStringLiteral("UTF-8");
