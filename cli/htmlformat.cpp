@@ -330,18 +330,32 @@ private:
     int handed_ = 0;
 };
 
+// Characters an HTML parser takes for an error when they stand in the file as
+// they are (it reads U+FFFD instead) but keeps when they are written as a
+// character reference.
+bool needsReference(char32_t c)
+{
+    // Gumbo also drops a byte order mark wherever it stands.
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE ||
+           c == 0xFEFF;
+}
+
 QString escape(const QString& text)
 {
     QString out;
     out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
+    for (const char32_t c : text.toUcs4()) {
+        switch (c) {
         case '&': out += QLatin1String("&amp;"); break;
         case '<': out += QLatin1String("&lt;"); break;
         case '>': out += QLatin1String("&gt;"); break;
         case '"': out += QLatin1String("&quot;"); break;
         case '\'': out += QLatin1String("&#39;"); break;
-        default: out += c;
+        default:
+            if (needsReference(c))
+                out += QStringLiteral("&#%1;").arg(uint(c));
+            else
+                out += QString::fromUcs4(&c, 1);
         }
     }
     return out;
