@@ -31,13 +31,17 @@ bool isHtmlSpace(char16_t c)
 }
 
 // What a browser shows of a link's text: a run of white space is one space,
-// none at the ends.
+// none at the ends. A zero-width no-break space (a byte order mark left in a
+// title) shows as nothing and goes too: Gumbo keeps it in some places and
+// not in others, so it could never be written back as it was read.
 QString collapseSpace(const QString& raw)
 {
     QString out;
     out.reserve(raw.size());
     bool pendingSpace = false;
     for (const QChar c : raw) {
+        if (c.unicode() == 0xFEFF)
+            continue;
         if (isHtmlSpace(c.unicode())) {
             pendingSpace = !out.isEmpty();
             continue;
