@@ -54,10 +54,13 @@ QString collapseSpace(const QString& raw)
     return out;
 }
 
-// A URL attribute as a browser takes it: without the white space around it.
+// A URL attribute as a browser takes it: without the white space around it,
+// and without zero-width no-break spaces, which Gumbo drops at the start of
+// a value and keeps elsewhere.
 QString trimmedUrl(const char* value)
 {
     QString url = QString::fromUtf8(value);
+    url.remove(QChar(0xFEFF));
     qsizetype begin = 0;
     qsizetype end = url.size();
     while (begin < end && isHtmlSpace(url[begin].unicode()))

@@ -149,7 +149,7 @@ private slots:
                          "<svg><a href=\"http://svg/\">svg</a></svg><A HREF=\"http://end/\">end</A>"
             << Pairs{{"cell", "http://cell/"}, {"end", "http://end/"}};
         QTest::newRow("a byte order mark in a name shows as nothing")
-            << Doctype + "<A HREF=\"http://b/\">&#65279;b\xEF\xBB\xBF" "c &#xFEFF;d</A>" << Pairs{{"bc d", "http://b/"}};
+            << Doctype + "<A HREF=\"&#65279;http://b/\">&#65279;b\xEF\xBB\xBF" "c &#xFEFF;d</A>" << Pairs{{"bc d", "http://b/"}};
     }
     void htmlReadsEveryLink()
     {
@@ -333,6 +333,7 @@ private slots:
                          QString(QStringLiteral("http://x/") + QChar(0x01) + QChar(0xFEFF))}};
         Pairs shown = odd;
         shown[0].first.remove(QChar(0xFEFF)); // zero-width, as a browser shows the name
+        shown[0].second.remove(QChar(0xFEFF));
         QTest::newRow("html, characters a parser would not keep") << int(Format::Html) << odd << shown;
         QTest::newRow("vbm, the same characters") << int(Format::Vbm) << odd << odd;
     }
