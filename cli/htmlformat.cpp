@@ -20,10 +20,13 @@ constexpr qsizetype PieceBytes = 4 * 1024;
 // clean (inside a table, a link or foreign content), so that no document,
 // however it is nested, costs more than linear time. Only documents that
 // hold no clean point for this long are read differently from a browser.
-constexpr qsizetype ForcedCutBytes = 16 * 1024;
+constexpr qsizetype ForcedCutBytes = 8 * 1024;
 // Appended at the end of a piece: where the parser puts it tells whether the
 // cut before it was clean. A name no document of ours uses.
 constexpr char CutMark[] = "<linkwell-cut>";
+// Opens the piece after a cut inside a link, so that the rest of the link's
+// text still lands in a link and joins the name read so far.
+constexpr char ContinueMark[] = "<a href=\"\">";
 
 bool isHtmlSpace(char16_t c)
 {
@@ -160,13 +163,14 @@ enum class Cut {
 struct Link {
     QString name; // as written, white space not yet collapsed
     QString url;
-    unsigned startOffset = 0; // within the piece
+    qsizetype at = 0;       // offset within the piece, then within the file
+    bool continues = false; // ContinueMark's link: the rest of the last piece's open link
 };
 
 struct PieceLinks {
     std::vector<Link> links;
     Cut cut = Cut::NotATag;
-    unsigned openLinkOffset = 0; // of the link the mark stands in
+    qsizetype openLink = -1; // the link the mark stands in
 };
 
 bool unsafeContainer(const GumboElement& element)
@@ -192,7 +196,7 @@ bool hiddenText(const GumboElement& element)
 // Every link of the piece's tree in document order, and where the mark
 // landed. Walks the tree with a stack of its own: its depth is the
 // document's.
-PieceLinks linksOf(const GumboOutput* output, const char* mark)
+PieceLinks linksOf(const GumboOutput* output, const char* mark, const char* continuation)
 {
     PieceLinks out;
     struct Frame {
@@ -235,7 +239,7 @@ PieceLinks linksOf(const GumboOutput* output, const char* mark)
             if (element.original_tag.data == mark) {
                 out.cut = !openLinks.empty() ? Cut::InsideLink : unsafe ? Cut::Unclean : Cut::Clean;
                 if (!openLinks.empty())
-                    out.openLinkOffset = out.links[openLinks.back()].startOffset;
+                    out.openLink = qsizetype(openLinks.back());
                 break;
             }
             bool opensLink = false;
@@ -243,7 +247,8 @@ PieceLinks linksOf(const GumboOutput* output, const char* mark)
                 if (const GumboAttribute* href = gumbo_get_attribute(&element.attributes, "href")) {
                     Link link;
                     link.url = trimmedUrl(href->value);
-                    link.startOffset = element.start_pos.offset;
+                    link.at = qsizetype(element.start_pos.offset);
+                    link.continues = continuation && element.original_tag.data == continuation;
                     out.links.push_back(std::move(link));
                     openLinks.push_back(out.links.size() - 1);
                     opensLink = true;
@@ -281,20 +286,24 @@ public:
                 const qsizetype end = last ? content_.size() : cut;
                 // At the end of the file the mark tells whether it ends in
                 // the middle of something, as a file cut short does.
-                const QByteArray piece = content_.mid(pos, end - pos) + CutMark;
+                const QByteArray prefix = hasPending_ ? QByteArray(ContinueMark) : QByteArray();
+                const QByteArray piece = prefix + content_.mid(pos, end - pos) + CutMark;
                 const ParsedPiece parsed(piece);
                 if (first)
                     requireDoctype(parsed.output());
-                PieceLinks found = linksOf(parsed.output(), piece.constData() + (end - pos));
+                PieceLinks found = linksOf(parsed.output(), piece.constData() + prefix.size() + (end - pos),
+                                           hasPending_ ? piece.constData() : nullptr);
                 const bool forced = want >= ForcedCutBytes && found.cut != Cut::NotATag;
                 if (!last && found.cut != Cut::Clean && !forced) {
                     // Geometric growth keeps the retries linear in all.
                     want *= 2;
                     continue;
                 }
+                for (Link& link : found.links)
+                    link.at = link.continues ? pending_.at : pos - prefix.size() + link.at;
                 if (last && found.cut == Cut::InsideLink)
                     fail(QStringLiteral("the <A> on line %1 is never closed")
-                             .arg(lineAt(content_, pos + qsizetype(found.openLinkOffset))));
+                             .arg(lineAt(content_, found.links[size_t(found.openLink)].at)));
                 if (last && found.cut == Cut::NotATag)
                     fail(QStringLiteral("it ends inside a tag, a comment or a title; is it cut short?"));
                 first = false;
@@ -321,20 +330,57 @@ private:
             fail(QStringLiteral("it does not begin with <!DOCTYPE NETSCAPE-Bookmark-file-1>"));
     }
 
+    // The piece's links to the sink, but the one a forced cut leaves open,
+    // which waits for the rest of its text in the next piece.
     bool hand(PieceLinks& found)
     {
-        for (Link& link : found.links) {
-            Bookmark bookmark{collapseSpace(link.name), std::move(link.url), source_, ++handed_};
-            if (!sink_(std::move(bookmark)))
+        const bool hadPending = hasPending_;
+        bool continued = false;
+        for (qsizetype i = 0; i < qsizetype(found.links.size()); ++i) {
+            Link& link = found.links[size_t(i)];
+            const bool open = i == found.openLink;
+            if (link.continues) {
+                continued = true;
+                pending_.name += link.name;
+                if (open)
+                    continue;
+                link = std::move(pending_);
+                hasPending_ = false;
+            } else if (open) {
+                if (hasPending_ && !handPending())
+                    return false;
+                pending_ = std::move(link);
+                hasPending_ = true;
+                continue;
+            }
+            if (!handLink(link))
                 return false;
         }
+        // A link whose continuation the parser did not keep has all of
+        // its text.
+        if (hadPending && !continued && hasPending_)
+            return handPending();
         return true;
+    }
+
+    bool handPending()
+    {
+        hasPending_ = false;
+        return handLink(pending_);
+    }
+
+    bool handLink(Link& link)
+    {
+        Bookmark bookmark{collapseSpace(link.name), std::move(link.url), source_, ++handed_};
+        return sink_(std::move(bookmark));
     }
 
     const QByteArray& content_;
     const QString& source_;
     const BookmarkSink& sink_;
     int handed_ = 0;
+    Link pending_;
+    bool hasPending_ = false;
 };
 
 // Characters an HTML parser takes for an error when they stand in the file as

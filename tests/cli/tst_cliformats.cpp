@@ -176,6 +176,9 @@ private slots:
         QTest::newRow("a long name with tags in it")
             << "<DT><A HREF=\"http://long/\">" + QByteArray("<b>word</b> ").repeated(1000) + "</A>"
             << Pairs{{QString(QStringLiteral("word ").repeated(1000)).trimmed(), "http://long/"}};
+        QTest::newRow("a name with tags longer than a piece may grow")
+            << "<DT><A HREF=\"http://longer/\">" + QByteArray("<b>word</b>\n<i>").repeated(20000) + "</A>"
+            << Pairs{{QString(QStringLiteral("word ").repeated(20000)).trimmed(), "http://longer/"}};
         QTest::newRow("a long table of links")
             << "<table>" + QByteArray("<tr><td><A HREF=\"http://t/\">t</A></td></tr>").repeated(2000) + "</table>"
             << Pairs(2000, {"t", "http://t/"});
@@ -217,6 +220,9 @@ private slots:
         QTest::newRow("cut short inside a comment") << Doctype + "<!-- <A HREF=\"http://a/\">a</A>" << cutShort;
         QTest::newRow("cut short inside a title") << Doctype + "<TITLE>Bookmarks\n<DL>" << cutShort;
         QTest::newRow("cut short in an end tag") << Doctype + "<A HREF=\"http://a/\">a</" << cutShort;
+        QTest::newRow("cut short inside a link longer than a piece")
+            << Doctype + "\n<DT><A HREF=\"x\">" + QByteArray("<b>x</b>").repeated(10000)
+            << QStringLiteral("the <A> on line 3 is never closed");
         QTest::newRow("cut short inside a link after many pieces")
             << Doctype + QByteArray("<DT><A HREF=\"http://a/\">a</A>\n").repeated(3000) + "<DT><A HREF=\"x\">x"
             << QStringLiteral("the <A> on line 3002 is never closed");
@@ -256,6 +262,9 @@ private slots:
             << int(Format::Html) << first + "<table><td>" + QByteArray("<b>x").repeated(250000) << 1 << 1;
         QTest::newRow("250 000 tags in foreign content")
             << int(Format::Html) << first + "<svg>" + QByteArray("<g>").repeated(250000) << 1 << 1;
+        QTest::newRow("250 000 tags in one link")
+            << int(Format::Html) << Doctype + "<A HREF=\"x\">" + QByteArray("<b>x").repeated(250000) + "</A>" << 1
+            << 250000;
         QTest::newRow("10^6 '&' in one name")
             << int(Format::Html) << Doctype + "<A HREF=\"x\">" + QByteArray(1000000, '&') + "</A>" << 1 << 1000000;
         QTest::newRow("a 10 MB JSON name")
