@@ -10,13 +10,26 @@ namespace {
 
 enum class Encoding { Plain, QuotedPrintable, Base64 };
 
+// Views into the file, or into `joined` once continuation lines are added;
+// filled in place, never copied, so the views stay valid.
 struct Property {
-    QByteArray name; // upper case, without a group prefix
-    QByteArray charset = "UTF-8";
+    QByteArrayView name; // without a group prefix
+    QByteArrayView charset = "UTF-8";
     Encoding encoding = Encoding::Plain;
-    QByteArray value;
+    QByteArrayView value;
+    QByteArray joined;
     int line = 0;
 };
+
+bool is(QByteArrayView a, QByteArrayView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString latin1(QByteArrayView bytes)
+{
+    return QString::fromLatin1(bytes.data(), bytes.size());
+}
 
 int hexValue(char c)
 {
@@ -98,14 +111,15 @@ public:
         int objectLine = 0;
         bool hasUrl = false;
         Bookmark current;
-        QByteArray line;
+        QByteArrayView line;
         while (nextLine(&line)) {
             if (line.trimmed().isEmpty())
                 continue;
-            const Property property = readProperty(line);
-            const QByteArray value = property.value.trimmed().toUpper();
+            Property property;
+            readProperty(line, &property);
+            const QByteArrayView value = property.value.trimmed();
             if (objectLine == 0) {
-                if (property.name != "BEGIN" || value != "VBKM")
+                if (!is(property.name, "BEGIN") || !is(value, "VBKM"))
                     fail(property.line, QStringLiteral("\"%1\" stands outside a BEGIN:VBKM ... END:VBKM object")
                                             .arg(QString::fromUtf8(line)));
                 objectLine = property.line;
@@ -113,18 +127,17 @@ public:
                 current = Bookmark{};
                 continue;
             }
-            bool ends = property.name == "END";
-            if (property.name == "BEGIN") {
-                if (value == "VBKM")
+            bool ends = is(property.name, "END");
+            if (is(property.name, "BEGIN")) {
+                if (is(value, "VBKM"))
                     fail(property.line, QStringLiteral("a BEGIN:VBKM inside the object of line %1").arg(objectLine));
                 // The ENV part phones add, or anything else nested: its lines
                 // are not ours and need not even be properties.
                 if (skipNested(value, property.line))
                     continue;
                 ends = true; // it ran into END:VBKM
-            } else if (ends && value != "VBKM") {
-                fail(property.line, QStringLiteral("END:%1 where END:VBKM belongs")
-                                        .arg(QString::fromUtf8(property.value.trimmed())));
+            } else if (ends && !is(value, "VBKM")) {
+                fail(property.line, QStringLiteral("END:%1 where END:VBKM belongs").arg(QString::fromUtf8(value)));
             }
             if (ends) {
                 if (!hasUrl)
@@ -134,10 +147,10 @@ public:
                 if (!sink_(std::move(current)))
                     return;
                 objectLine = 0;
-            } else if (property.name == "URL" && !hasUrl) {
+            } else if (is(property.name, "URL") && !hasUrl) {
                 current.url = decode(property);
                 hasUrl = true;
-            } else if (property.name == "TITLE") {
+            } else if (is(property.name, "TITLE")) {
                 current.name = decode(property);
             }
         }
@@ -154,7 +167,7 @@ private:
     }
 
     // The next physical line without its line end; false at the end.
-    bool nextLine(QByteArray* line)
+    bool nextLine(QByteArrayView* line)
     {
         if (pos_ >= content_.size())
             return false;
@@ -164,7 +177,7 @@ private:
             end = content_.size();
         if (end > pos_ && content_[end - 1] == '\r')
             --end;
-        *line = content_.mid(pos_, end - pos_);
+        *line = QByteArrayView(content_.constData() + pos_, end - pos_);
         pos_ = next;
         ++lineNumber_;
         return true;
@@ -180,14 +193,15 @@ private:
 
     // Lines up to the END of the nested part opened by BEGIN:`name`. False
     // when END:VBKM comes first; a broken envelope need not cost the entry.
-    bool skipNested(const QByteArray& name, int beginLine)
+    bool skipNested(QByteArrayView name, int beginLine)
     {
-        QByteArray line;
+        const QByteArray end = "END:" + name.toByteArray();
+        QByteArrayView line;
         while (nextLine(&line)) {
-            const QByteArray upper = line.trimmed().toUpper();
-            if (upper == "END:" + name)
+            const QByteArrayView trimmed = line.trimmed();
+            if (is(trimmed, end))
                 return true;
-            if (upper == "END:VBKM")
+            if (is(trimmed, "END:VBKM"))
                 return false;
         }
         fail(beginLine, QStringLiteral("BEGIN:%1 is never ended").arg(QString::fromUtf8(name)));
@@ -196,76 +210,87 @@ private:
     // One property from `line`, with the continuation lines of its kind:
     // soft line breaks only in a quoted-printable value, the indented lines
     // of a BASE64 value, folded lines otherwise.
-    Property readProperty(const QByteArray& line)
+    void readProperty(QByteArrayView line, Property* property)
     {
-        Property property;
-        property.line = lineNumber_;
+        property->line = lineNumber_;
         const qsizetype colon = line.indexOf(':');
         if (colon < 0)
-            fail(property.line, QStringLiteral("\"%1\" has no \":\"").arg(QString::fromUtf8(line)));
-        const QList<QByteArray> parts = line.left(colon).split(';');
-        property.name = parts.first().trimmed().toUpper();
-        if (const qsizetype dot = property.name.lastIndexOf('.'); dot >= 0)
-            property.name = property.name.mid(dot + 1); // a vCard group, "item1.URL"
-        for (qsizetype i = 1; i < parts.size(); ++i) {
-            const QByteArray param = parts[i].trimmed();
-            const QByteArray upper = param.toUpper();
-            const QByteArray encoding = upper.startsWith("ENCODING=") ? upper.mid(9) : upper;
-            if (encoding == "QUOTED-PRINTABLE")
-                property.encoding = Encoding::QuotedPrintable;
-            else if (encoding == "BASE64" || encoding == "B")
-                property.encoding = Encoding::Base64;
-            else if (upper.startsWith("CHARSET="))
-                property.charset = param.mid(8);
-            else if (upper.startsWith("ENCODING=") && encoding != "8BIT" && encoding != "7BIT")
-                fail(property.line, QStringLiteral("unknown ENCODING %1").arg(QString::fromLatin1(param.mid(9))));
+            fail(property->line, QStringLiteral("\"%1\" has no \":\"").arg(QString::fromUtf8(line)));
+        const QByteArrayView head = line.first(colon);
+        qsizetype semicolon = head.indexOf(';');
+        property->name = (semicolon < 0 ? head : head.first(semicolon)).trimmed();
+        if (const qsizetype dot = property->name.lastIndexOf('.'); dot >= 0)
+            property->name = property->name.sliced(dot + 1); // a vCard group, "item1.URL"
+        while (semicolon >= 0) {
+            const qsizetype next = head.indexOf(';', semicolon + 1);
+            const QByteArrayView param =
+                head.sliced(semicolon + 1, (next < 0 ? head.size() : next) - semicolon - 1).trimmed();
+            semicolon = next;
+            const bool named = param.size() >= 9 && is(param.first(9), "ENCODING=");
+            const QByteArrayView encoding = named ? param.sliced(9) : param;
+            if (is(encoding, "QUOTED-PRINTABLE"))
+                property->encoding = Encoding::QuotedPrintable;
+            else if (is(encoding, "BASE64") || is(encoding, "B"))
+                property->encoding = Encoding::Base64;
+            else if (param.size() >= 8 && is(param.first(8), "CHARSET="))
+                property->charset = param.sliced(8);
+            else if (named && !is(encoding, "8BIT") && !is(encoding, "7BIT"))
+                fail(property->line, QStringLiteral("unknown ENCODING %1").arg(latin1(encoding)));
         }
-        property.value = line.mid(colon + 1);
-        QByteArray next;
-        switch (property.encoding) {
+        property->value = line.sliced(colon + 1);
+        QByteArrayView next;
+        auto join = [property](QByteArrayView more) {
+            if (property->joined.isEmpty())
+                property->joined = property->value.toByteArray();
+            property->joined += more;
+            property->value = property->joined;
+        };
+        switch (property->encoding) {
         case Encoding::QuotedPrintable:
-            while (property.value.endsWith('=') && pos_ < content_.size()) {
-                property.value.chop(1);
+            while (property->value.endsWith('=') && pos_ < content_.size()) {
+                if (property->joined.isEmpty())
+                    property->joined = property->value.toByteArray();
+                property->joined.chop(1);
+                property->value = property->joined;
                 nextLine(&next);
-                property.value += next;
+                join(next);
             }
             break;
         case Encoding::Base64:
             // vCard 2.1 writes the value on indented lines and ends it with
             // an empty one.
             while ((peekFirst() == ' ' || peekFirst() == '\t') && nextLine(&next))
-                property.value += next;
+                join(next);
             if (atLineEnd() && pos_ < content_.size())
                 nextLine(&next);
             break;
         case Encoding::Plain:
             while ((peekFirst() == ' ' || peekFirst() == '\t') && nextLine(&next))
-                property.value += next.mid(1);
+                join(next.sliced(1));
             break;
         }
-        return property;
     }
 
     QString decode(const Property& property) const
     {
-        QByteArray bytes = property.value;
+        QByteArray bytes = property.value.toByteArray();
         if (property.encoding == Encoding::QuotedPrintable) {
             bytes = decodeQuotedPrintable(bytes);
         } else if (property.encoding == Encoding::Base64) {
             bytes.replace(' ', "").replace('\t', "");
             auto decoded = QByteArray::fromBase64Encoding(bytes, QByteArray::AbortOnBase64DecodingErrors);
             if (!decoded)
-                fail(property.line,
-                     QStringLiteral("the %1 is not valid BASE64").arg(QString::fromLatin1(property.name)));
+                fail(property.line, QStringLiteral("the %1 is not valid BASE64").arg(latin1(property.name).toUpper()));
             bytes = *decoded;
         }
-        QStringDecoder decoder(property.charset.constData());
+        const QByteArray charset = property.charset.toByteArray();
+        QStringDecoder decoder(charset.constData());
         if (!decoder.isValid())
-            fail(property.line, QStringLiteral("unknown CHARSET %1").arg(QString::fromLatin1(property.charset)));
+            fail(property.line, QStringLiteral("unknown CHARSET %1").arg(latin1(charset)));
         const QString text = decoder.decode(bytes);
         if (decoder.hasError())
-            fail(property.line, QStringLiteral("the %1 is not valid %2")
-                                    .arg(QString::fromLatin1(property.name), QString::fromLatin1(property.charset)));
+            fail(property.line,
+                 QStringLiteral("the %1 is not valid %2").arg(latin1(property.name).toUpper(), latin1(charset)));
         return text;
     }
 
