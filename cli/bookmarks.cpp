@@ -37,24 +37,56 @@ Format detectFormat(const QString& path, const QByteArray& content)
     throw CliError(path + QStringLiteral(": not a JSON, bookmark HTML or vBookmark file"));
 }
 
-Bookmarks readBookmarks(Format format, const QByteArray& content, const QString& source)
+void readBookmarks(Format format, const QByteArray& content, const QString& source, const BookmarkSink& sink)
 {
     switch (format) {
     case Format::Json:
-        return readJson(content, source);
+        return readJson(content, source, sink);
     case Format::Html:
-        return readHtml(content, source);
+        return readHtml(content, source, sink);
     case Format::Vbm:
-        return readVbm(content, source);
+        return readVbm(content, source, sink);
     }
-    return {};
 }
 
-void readBookmarks(Format format, const QByteArray& content, const QString& source, const BookmarkSink& sink)
+namespace {
+
+template <typename Reader>
+Bookmarks collect(Reader reader, const QByteArray& content, const QString& source)
 {
-    for (Bookmark& b : readBookmarks(format, content, source))
-        if (!sink(std::move(b)))
-            return;
+    Bookmarks out;
+    reader(content, source, [&out](Bookmark&& bookmark) {
+        out.append(std::move(bookmark));
+        return true;
+    });
+    return out;
+}
+
+} // namespace
+
+Bookmarks readJson(const QByteArray& content, const QString& source)
+{
+    return collect(qOverload<const QByteArray&, const QString&, const BookmarkSink&>(&readJson), content, source);
+}
+
+Bookmarks readHtml(const QByteArray& content, const QString& source)
+{
+    return collect(qOverload<const QByteArray&, const QString&, const BookmarkSink&>(&readHtml), content, source);
+}
+
+Bookmarks readVbm(const QByteArray& content, const QString& source)
+{
+    return collect(qOverload<const QByteArray&, const QString&, const BookmarkSink&>(&readVbm), content, source);
+}
+
+Bookmarks readBookmarks(Format format, const QByteArray& content, const QString& source)
+{
+    Bookmarks out;
+    readBookmarks(format, content, source, [&out](Bookmark&& bookmark) {
+        out.append(std::move(bookmark));
+        return true;
+    });
+    return out;
 }
 
 QByteArray writeBookmarks(Format format, const Bookmarks& bookmarks)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <functional>
 #include <stdexcept>
@@ -37,18 +38,32 @@ Format detectFormat(const QString& path, const QByteArray& content);
 // "html", "vbm", "json"; false for anything else.
 bool formatFromName(const QString& name, Format* format);
 
-// Each reader throws CliError naming `source` and what is wrong.
+// Receives the bookmarks of one input in order; returns false to stop reading there.
+using BookmarkSink = std::function<bool(Bookmark&& bookmark)>;
+
+// Each reader hands the entries to the sink as it reads them, so a caller
+// that has enough can stop early and a large file is never held twice. It
+// throws CliError naming `source` and what is wrong, possibly after it has
+// handed some entries on.
+void readJson(const QByteArray& content, const QString& source, const BookmarkSink& sink);
+void readHtml(const QByteArray& content, const QString& source, const BookmarkSink& sink);
+void readVbm(const QByteArray& content, const QString& source, const BookmarkSink& sink);
+void readBookmarks(Format format, const QByteArray& content, const QString& source, const BookmarkSink& sink);
+
+// The same, collecting every entry.
 Bookmarks readJson(const QByteArray& content, const QString& source);
 Bookmarks readHtml(const QByteArray& content, const QString& source);
 Bookmarks readVbm(const QByteArray& content, const QString& source);
 Bookmarks readBookmarks(Format format, const QByteArray& content, const QString& source);
 
-using BookmarkSink = std::function<bool(Bookmark&& bookmark)>;   // false: stop reading
-void readBookmarks(Format format, const QByteArray& content, const QString& source, const BookmarkSink& sink);
-
 QByteArray writeJson(const Bookmarks& bookmarks);
 QByteArray writeHtml(const Bookmarks& bookmarks);
 QByteArray writeVbm(const Bookmarks& bookmarks);
 QByteArray writeBookmarks(Format format, const Bookmarks& bookmarks);
+
+// vBookmark objects one per entry, for a phone that imports one object at a time:
+// (file name "NN-title.vbm", bytes) in entry order. NN is the 1-based position,
+// zero-padded to two digits; the title part is made safe for any file system.
+QList<QPair<QString, QByteArray>> writeVbmObjects(const Bookmarks& bookmarks);
 
 } // namespace linkwell::cli

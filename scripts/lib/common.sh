@@ -7,7 +7,7 @@ LINKWELL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 LINKWELL_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
-  libbenchmark-dev libicu-dev
+  libbenchmark-dev libicu-dev libgumbo-dev
   xvfb xauth fonts-dejavu-core fonts-urw-base35
 )
 
