@@ -12,6 +12,7 @@
 #include "store/limits.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -83,7 +84,10 @@ const char* const ExportHelp =
     "\n"
     "  --format FORMAT      html, vbm or json\n"
     "  -o, --output OUT     the file to write (replaced only once complete; a device or a\n"
-    "                       FIFO is written in place; \"-\" is standard output)\n";
+    "                       FIFO is written in place; \"-\" is standard output). With\n"
+    "                       --format vbm, a folder (OUT ending in \"/\", or an existing\n"
+    "                       folder) gets one NN-title.vbm file per entry, for a phone\n"
+    "                       that imports one object at a time\n";
 
 const char* const DownloadHelp =
     "Usage: linkwell-cli download --port N -o IMAGE\n"
@@ -277,7 +281,15 @@ int exportCommand(const QStringList& arguments, CliContext& context)
     FavouritesStore store(notices);
     if (!loadImage(path, store, notices))
         return ExitFailed;
-    writeOutputFile(output, writeBookmarks(format, bookmarksOf(store, path)), context.standardOutput);
+    const Bookmarks bookmarks = bookmarksOf(store, path);
+    if (format == Format::Vbm && (output.endsWith(u'/') || QFileInfo(output).isDir())) {
+        if (!QDir().mkpath(output))
+            throw CliError(output + QStringLiteral(": the folder cannot be made"));
+        for (const auto& [name, bytes] : writeVbmObjects(bookmarks))
+            writeOutputFile(QDir(output).filePath(name), bytes, nullptr);
+        return ExitOk;
+    }
+    writeOutputFile(output, writeBookmarks(format, bookmarks), context.standardOutput);
     return ExitOk;
 }
 

@@ -196,9 +196,39 @@ private slots:
             QCOMPARE(back[i].url, Czech[i].second);
         }
 
-        // And the exported file builds the very same image again.
+        // And the exported file builds the very same image again, which
+        // exports to the very same bytes.
         QCOMPARE(run({QStringLiteral("build"), out, QStringLiteral("-o"), path(QStringLiteral("again.bin"))}).status, 0);
         QCOMPARE(readAll(path(QStringLiteral("again.bin"))), imageOf(CzechBytes));
+        const QString outAgain = path(QStringLiteral("again.") + format);
+        QCOMPARE(run({QStringLiteral("export"), path(QStringLiteral("again.bin")), QStringLiteral("--format"), format,
+                      QStringLiteral("-o"), outAgain})
+                     .status,
+                 0);
+        QCOMPARE(readAll(outAgain), readAll(out));
+    }
+
+    // A phone imports one object at a time: a folder gets a file per entry.
+    void vbmExportIntoAFolder()
+    {
+        QVERIFY(writeFile(path(QStringLiteral("i.bin")), imageOf(CzechBytes)));
+        const QString folder = path(QStringLiteral("phone-import")) + u'/';
+        const Run exported = run({QStringLiteral("export"), path(QStringLiteral("i.bin")), QStringLiteral("--format"),
+                                  QStringLiteral("vbm"), QStringLiteral("-o"), folder});
+        QCOMPARE(exported.status, 0);
+        const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), Czech.size());
+        for (int i = 0; i < files.size(); ++i) {
+            QVERIFY2(files[i].startsWith(QStringLiteral("%1-").arg(i + 1, 2, 10, QLatin1Char('0'))), qPrintable(files[i]));
+            QVERIFY(files[i].endsWith(QStringLiteral(".vbm")));
+            const QByteArray object = readAll(QDir(folder).filePath(files[i]));
+            QCOMPARE(object.count("BEGIN:VBKM"), 1);
+            const Bookmarks back = readInputFile(QDir(folder).filePath(files[i]));
+            QCOMPARE(back.size(), 1);
+            QCOMPARE(back[0].name, Czech[i].first);
+            QCOMPARE(back[0].url, Czech[i].second);
+        }
+        QDir(folder).removeRecursively();
     }
 
     void buildJoinsInputsInOrder()
