@@ -1,4 +1,5 @@
 #include "bookmarks.h"
+#include "printable.h"
 
 #include <QStringDecoder>
 
@@ -121,7 +122,7 @@ public:
             if (objectLine == 0) {
                 if (!is(property.name, "BEGIN") || !is(value, "VBKM"))
                     fail(property.line, QStringLiteral("\"%1\" stands outside a BEGIN:VBKM ... END:VBKM object")
-                                            .arg(QString::fromUtf8(line)));
+                                            .arg(quoted(QString::fromUtf8(line))));
                 objectLine = property.line;
                 hasUrl = false;
                 current = Bookmark{};
@@ -137,7 +138,7 @@ public:
                     continue;
                 ends = true; // it ran into END:VBKM
             } else if (ends && !is(value, "VBKM")) {
-                fail(property.line, QStringLiteral("END:%1 where END:VBKM belongs").arg(QString::fromUtf8(value)));
+                fail(property.line, QStringLiteral("END:%1 where END:VBKM belongs").arg(quoted(QString::fromUtf8(value))));
             }
             if (ends) {
                 if (!hasUrl)
@@ -204,7 +205,7 @@ private:
             if (is(trimmed, "END:VBKM"))
                 return false;
         }
-        fail(beginLine, QStringLiteral("BEGIN:%1 is never ended").arg(QString::fromUtf8(name)));
+        fail(beginLine, QStringLiteral("BEGIN:%1 is never ended").arg(quoted(QString::fromUtf8(name))));
     }
 
     // One property from `line`, with the continuation lines of its kind:
@@ -215,7 +216,7 @@ private:
         property->line = lineNumber_;
         const qsizetype colon = line.indexOf(':');
         if (colon < 0)
-            fail(property->line, QStringLiteral("\"%1\" has no \":\"").arg(QString::fromUtf8(line)));
+            fail(property->line, QStringLiteral("\"%1\" has no \":\"").arg(quoted(QString::fromUtf8(line))));
         const QByteArrayView head = line.first(colon);
         qsizetype semicolon = head.indexOf(';');
         property->name = (semicolon < 0 ? head : head.first(semicolon)).trimmed();

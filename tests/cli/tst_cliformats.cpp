@@ -493,6 +493,11 @@ private slots:
                                               << QStringLiteral("line 3: BEGIN:ENV is never ended");
         QTest::newRow("wrong END") << QByteArray("BEGIN:VBKM\r\nURL:x\r\nEND:VCARD\r\n")
                                    << QStringLiteral("END:VCARD where END:VBKM belongs");
+        // A quoted line is cut to 80 of its characters, and escaped: it is
+        // printed on a terminal.
+        QTest::newRow("a long line quoted short")
+            << QByteArray("BEGIN:VBKM\r\n\x1b[31m" + QByteArray(300, 'x') + "\r\nEND:VBKM\r\n")
+            << QStringLiteral("line 2: \"\\x1b[31m") + QString(75, u'x') + QStringLiteral("...\" has no \":\"");
     }
     void vbmRefusesMalformedFiles()
     {
