@@ -11,6 +11,8 @@ if(LINKWELL_SANITIZE)
   set(_lw_san -fsanitize=address,undefined -fno-sanitize=vptr -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_compile_options(${_lw_san})
   add_link_options(${_lw_san})
+  # Tests widen their time bounds by this (tests/support/timebound.h).
+  add_compile_definitions(LINKWELL_SANITIZED=1)
 endif()
 
 if(LINKWELL_FUZZ)

@@ -1,4 +1,5 @@
 #include "cli/bookmarks.h"
+#include "timebound.h"
 #include "cli/cp1250text.h"
 
 #include <QElapsedTimer>
@@ -291,7 +292,7 @@ private slots:
         qInfo("%lld ms", ms); // the figure README.md quotes
         QCOMPARE(read.size(), count);
         QCOMPARE(read.first().name.size(), nameLength);
-        QVERIFY2(ms < 5000, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        QVERIFY2(ms < testing::timeBound(5000), qPrintable(QStringLiteral("%1 ms").arg(ms)));
     }
 
     void sinkStopsTheReading_data()
