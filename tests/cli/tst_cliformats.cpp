@@ -292,7 +292,7 @@ private slots:
         qInfo("%lld ms", ms); // the figure README.md quotes
         QCOMPARE(read.size(), count);
         QCOMPARE(read.first().name.size(), nameLength);
-        QVERIFY2(ms < testing::timeBound(5000), qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        QVERIFY2(ms < linkwell::testing::timeBound(5000), qPrintable(QStringLiteral("%1 ms").arg(ms)));
     }
 
     void sinkStopsTheReading_data()
