@@ -271,7 +271,10 @@ std::int32_t Link::read(std::int32_t section, std::int32_t subsection, char* buf
         std::memcpy(received.data() + offset, answer.frame.payload.data(), std::size_t(count));
         offset += count;
     }
-    std::memcpy(buffer, received.data(), received.size());
+    // Nothing asked for is nothing copied: an empty vector's data() may be
+    // null, which memcpy must not see even for zero bytes.
+    if (!received.empty())
+        std::memcpy(buffer, received.data(), received.size());
     return total;
 }
 

@@ -378,15 +378,26 @@ private slots:
         QCOMPARE(back.mid(size), QByteArray(8, '\x55'));
     }
 
+    void fileLargerThanBuffer_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("nothing asked for") << 0;
+        QTest::newRow("one byte") << 1;
+        QTest::newRow("less than one chunk") << 300;
+        QTest::newRow("the favourites size") << 2000;
+    }
+
     void fileLargerThanBuffer()
     {
+        QFETCH(int, size);
         QVERIFY(startPhone({"--seed", seedFile(1998), "--oversize", "2600"}));
         QCOMPARE(InitGBPMode(1), GBP_OK);
+        QByteArray expected = favouritesImage(1998) + QByteArray(2600 - 1998, '\0');
         QByteArray buffer(2048, '\x55');
-        QCOMPARE(ReadNVMFile(2, 1, buffer.data(), 2000), 2600);
-        QCOMPARE(buffer.left(1998), favouritesImage(1998));
-        QCOMPARE(buffer.mid(1998, 2), QByteArray(2, '\0'));
-        QCOMPARE(buffer.mid(2000), QByteArray(48, '\x55')); // nothing past the size given
+        QCOMPARE(ReadNVMFile(2, 1, buffer.data(), size), 2600);
+        QCOMPARE(buffer.left(size), expected.left(size));
+        QCOMPARE(buffer.mid(size), QByteArray(2048 - size, '\x55')); // nothing past the size given
+        QCOMPARE(GetNVMFileSize(2, 1), 2600); // and the link is still in step
     }
 
 private:
