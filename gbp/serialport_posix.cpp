@@ -171,6 +171,7 @@ public:
             if (!(in.revents & POLLIN))
                 return Wait::Failed; // hung up or in error, with nothing left to read
             const std::size_t before = out.size();
+            bool broken = (in.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
             std::uint8_t buffer[1024];
             for (;;) {
                 const ssize_t n = ::read(fd_, buffer, sizeof buffer);
@@ -180,10 +181,14 @@ public:
                 }
                 if (n < 0 && errno == EINTR)
                     continue;
+                if (n == 0 || errno != EAGAIN)
+                    broken = true; // a terminal that has hung up reads as EOF or EIO
                 break;
             }
             if (out.size() > before)
                 return Wait::Ready;
+            if (broken)
+                return Wait::Failed;
             if (Clock::now() >= deadline)
                 return Wait::TimedOut;
         }
@@ -237,7 +242,9 @@ std::unique_ptr<SerialPort> SerialPort::open(const std::string& device)
     tio.c_cflag &= ~tcflag_t(CSTOPB | CRTSCTS | PARENB | CSIZE);
     tio.c_cflag |= CS8;
     tio.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
-    tio.c_cc[VMIN] = 0;
+    // With O_NONBLOCK this makes an empty read EAGAIN, so that 0 can only
+    // mean a line that has hung up.
+    tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
     if (::cfsetispeed(&tio, B115200) != 0 || ::cfsetospeed(&tio, B115200) != 0 ||
         ::tcsetattr(fd, TCSANOW, &tio) != 0)

@@ -292,6 +292,28 @@ private slots:
         QVERIFY2(waitedOut(clock.elapsed(), 500), qPrintable(ms(clock)));
     }
 
+    void phoneGoesAway_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"size", "read", "write", "clear"})
+            QTest::newRow(name) << name;
+    }
+
+    void phoneGoesAway()
+    {
+        // The far end of the line closes (a pulled adapter): the calls fail
+        // at once instead of waiting on a port that answers every wait.
+        QVERIFY(startPhone({"--seed", seedFile(2000)}));
+        QCOMPARE(InitGBPMode(1), GBP_OK);
+        phone_->stop();
+        QFETCH(QString, name);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(operation(name)(), GBP_PROTOCOL_ERROR);
+        QCOMPARE(EndGBPMode(), GBP_OK);
+        QVERIFY2(clock.elapsed() < scaled(500), qPrintable(ms(clock))); // not even one reply wait
+    }
+
     void brokenReadLeavesTheBufferAlone()
     {
         // Two chunks arrive, then the phone falls silent: the caller must not
