@@ -3,19 +3,24 @@
 # installed only when it exists.
 include(GNUInstallDirs)
 
+# Our phone library is the programs' own, not one for others to link
+# against: it goes to lib/linkwell/, out of the loader's search path, and the
+# programs find it through their run path wherever the tree is installed.
+set(LINKWELL_PRIVATE_LIBDIR lib/linkwell)
+
 foreach(_lw_program linkwell linkwell-cli linkwell-phonesim)
   if(TARGET ${_lw_program})
-    # The programs find our phone library beside them wherever the tree is
-    # installed, not only under a prefix the loader searches.
     set_target_properties(${_lw_program} PROPERTIES
-      INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+      INSTALL_RPATH "$ORIGIN/../${LINKWELL_PRIVATE_LIBDIR}")
     install(TARGETS ${_lw_program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
 
 if(TARGET gbp)
+  # libgbp.so.1 and the file it points to; no development link, since
+  # nothing outside the package builds against it.
   install(TARGETS gbp
-    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_SKIP
+    LIBRARY DESTINATION ${LINKWELL_PRIVATE_LIBDIR} NAMELINK_SKIP
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
@@ -34,11 +39,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_STRIP_FILES ON)
-# The loader's cache learns of our shared library when the package comes or goes.
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/triggers)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# No ldconfig trigger: the library sits outside the loader's cache.
 # Debian's own Qt 6, named rather than worked out by dpkg-shlibdeps, so the
 # package builds on a machine that has only the build tools of scripts/.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libc6, libstdc++6, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), qt6-qpa-plugins, libicu72, libgumbo1 (>= 0.10)")
+  "libc6, libstdc++6, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins, libicu72, libgumbo1 (>= 0.10)")
 include(CPack)

@@ -4,7 +4,8 @@
 /* Our phone service library: puts a phone on a serial port into its service
  * ("GBP") mode and reads, clears and writes its NVM files. Every call blocks
  * until it has a result, never longer than the time-outs written down in
- * docs/phone-protocol.md. One port at a time; call from one thread. */
+ * docs/phone-protocol.md. One port at a time. Any thread may call; calls
+ * from several threads take turns, each waiting for the one before to end. */
 
 #include <stdint.h>
 

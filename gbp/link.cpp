@@ -3,26 +3,37 @@
 #include "gbp.h"
 #include "portname.h"
 
-#include <QElapsedTimer>
-#include <QSerialPort>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace gbp {
 
 using namespace protocol;
 
+namespace timing {
+
+double scale()
+{
+    static const double factor = [] {
+        const char* text = std::getenv("LINKWELL_GBP_TIMEOUT_SCALE");
+        if (!text || !*text)
+            return 1.0;
+        char* end = nullptr;
+        const double value = std::strtod(text, &end);
+        return (*end == '\0' && value > 0.0 && value <= 1.0) ? value : 1.0;
+    }();
+    return factor;
+}
+
+Clock::duration scaled(std::chrono::milliseconds wait)
+{
+    return std::chrono::duration_cast<Clock::duration>(wait * scale());
+}
+
+} // namespace timing
+
 namespace {
-
-qint64 msLeft(const QDeadlineTimer& deadline)
-{
-    return std::max<qint64>(0, deadline.remainingTime());
-}
-
-QByteArray toQByteArray(const Bytes& bytes)
-{
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-}
 
 Bytes fileAddress(std::int32_t section, std::int32_t subsection)
 {
@@ -37,6 +48,15 @@ std::int32_t statusResult(std::uint8_t status)
     return GBP_STATUS_RESULT(status);
 }
 
+// A line with the blanks around it taken off.
+std::string trimmed(const std::string& text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    const auto first = std::find_if_not(text.begin(), text.end(), blank);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
 } // namespace
 
 Link::Link() = default;
@@ -47,61 +67,40 @@ Link::~Link()
 
 void Link::drop()
 {
-    if (port_) {
-        port_->close();
-        port_.reset();
-    }
+    port_.reset();
     decoder_.reset();
 }
 
-bool Link::send(const QByteArray& bytes)
+bool Link::send(const Bytes& bytes)
 {
-    if (port_->write(bytes) != bytes.size())
-        return false;
-    const QDeadlineTimer deadline(timing::Write);
-    while (port_->bytesToWrite() > 0) {
-        if (deadline.hasExpired() || !port_->waitForBytesWritten(int(msLeft(deadline))))
-            return false;
-    }
-    return true;
+    return port_->write(bytes.data(), bytes.size(), Clock::now() + timing::scaled(timing::Write));
 }
 
-bool Link::waitForBytes(const QDeadlineTimer& deadline)
+void Link::discardInput()
 {
-    if (port_->bytesAvailable() > 0)
-        return true;
-    const qint64 left = msLeft(deadline);
-    if (left == 0)
-        return false;
-    if (port_->waitForReadyRead(int(left)))
-        return true;
-    // A port that has failed would answer every wait at once: end the
-    // attempt instead of spinning until the deadline.
-    if (port_->error() != QSerialPort::NoError && port_->error() != QSerialPort::TimeoutError) {
-        port_->clearError();
-        return false;
-    }
-    return port_->bytesAvailable() > 0;
+    port_->discardInput();
+    decoder_.reset();
 }
 
-bool Link::atCommand(const QByteArray& command)
+bool Link::atCommand(const std::string& command)
 {
+    const std::string line = command + '\r';
+    const Bytes bytes(line.begin(), line.end());
     for (int attempt = 0; attempt < timing::AtTries; ++attempt) {
-        port_->clear(QSerialPort::Input);
-        port_->readAll();
-        if (!send(command + '\r'))
+        discardInput();
+        if (!send(bytes))
             return false;
-        const QDeadlineTimer deadline(timing::AtReply);
-        QByteArray text;
-        while (waitForBytes(deadline)) {
-            text += port_->readAll();
+        const Clock::time_point deadline = Clock::now() + timing::scaled(timing::AtReply);
+        Bytes received;
+        std::size_t start = 0;
+        while (port_->read(received, deadline) == SerialPort::Wait::Ready) {
             // Only whole lines count; the phone ends them in CR LF and may
             // send blank ones.
-            qsizetype start = 0;
-            for (qsizetype i = 0; i < text.size(); ++i) {
-                if (text[i] != '\r' && text[i] != '\n')
+            for (std::size_t i = start; i < received.size(); ++i) {
+                if (received[i] != '\r' && received[i] != '\n')
                     continue;
-                if (text.mid(start, i - start).trimmed() == "OK")
+                if (trimmed(std::string(received.begin() + std::ptrdiff_t(start),
+                                        received.begin() + std::ptrdiff_t(i))) == "OK")
                     return true;
                 start = i + 1;
             }
@@ -114,35 +113,25 @@ std::int32_t Link::open(unsigned port)
 {
     if (port_)
         return GBP_ALREADY_OPEN;
-    const QString device = portDeviceName(port);
-    if (device.isEmpty())
+    const std::string device = portDeviceName(port);
+    if (device.empty())
         return GBP_NO_DEVICE;
-    port_ = std::make_unique<QSerialPort>();
-    port_->setPortName(device);
-    port_->setBaudRate(QSerialPort::Baud115200);
-    port_->setDataBits(QSerialPort::Data8);
-    port_->setParity(QSerialPort::NoParity);
-    port_->setStopBits(QSerialPort::OneStop);
-    port_->setFlowControl(QSerialPort::NoFlowControl);
-    if (!port_->open(QIODevice::ReadWrite)) {
-        port_.reset();
+    port_ = SerialPort::open(device);
+    if (!port_)
         return GBP_NO_DEVICE;
-    }
 
     // A phone left in service mode by a link that broke off ignores AT
     // commands; a blind Leave frame brings it back, and the CR after it ends
     // whatever a phone in command mode has gathered. Neither needs an answer.
     Frame leave;
     leave.command = Leave;
-    QByteArray wake = toQByteArray(*encode(leave));
-    wake += '\r';
+    Bytes wake = *encode(leave);
+    wake.push_back('\r');
     if (!send(wake) || !atCommand("AT") || !atCommand("AT+GBP")) {
         drop();
         return GBP_NO_ANSWER;
     }
-    port_->clear(QSerialPort::Input);
-    port_->readAll();
-    decoder_.reset();
+    discardInput();
     sequence_ = 0;
     return GBP_OK;
 }
@@ -151,23 +140,27 @@ std::int32_t Link::close()
 {
     if (!port_)
         return GBP_NOT_OPEN;
-    exchange(Leave, {}, timing::LeaveTries);
+    // However busy the line, the caller gets its port back within one reply
+    // wait: an attempt that saw noise would otherwise run to FrameAttempt.
+    exchange(Leave, {}, timing::LeaveTries, timing::LeaveAttempt);
     drop();
     return GBP_OK;
 }
 
-bool Link::awaitAnswer(std::uint8_t command, std::uint8_t sequence, Frame& answer)
+bool Link::awaitAnswer(std::uint8_t command, std::uint8_t sequence, Clock::duration attempt,
+                       Frame& answer)
 {
-    const QDeadlineTimer attemptEnd(timing::FrameAttempt);
-    QDeadlineTimer quietEnd(timing::FrameReply);
+    const Clock::time_point attemptEnd = Clock::now() + attempt;
+    Clock::time_point quietEnd = Clock::now() + timing::scaled(timing::FrameReply);
     std::vector<DecodeResult> found;
+    Bytes bytes;
     for (;;) {
         for (DecodeResult& result : found) {
             if (std::holds_alternative<FrameError>(result)) {
                 // A spoilt answer, or noise that held a flag. The good answer
                 // may be right behind it; if the line stays quiet instead,
                 // ask again soon rather than wait out the full reply time.
-                quietEnd = QDeadlineTimer(timing::FrameGap);
+                quietEnd = Clock::now() + timing::scaled(timing::FrameGap);
                 continue;
             }
             Frame& frame = std::get<Frame>(result);
@@ -178,19 +171,19 @@ bool Link::awaitAnswer(std::uint8_t command, std::uint8_t sequence, Frame& answe
             }
         }
         found.clear();
-        const QDeadlineTimer deadline = std::min(attemptEnd, quietEnd);
-        if (!waitForBytes(deadline))
+        bytes.clear();
+        // A port that has failed would answer every wait at once: end the
+        // attempt instead of spinning until the deadline.
+        if (port_->read(bytes, std::min(attemptEnd, quietEnd)) != SerialPort::Wait::Ready)
             return false;
-        const QByteArray bytes = port_->readAll();
-        decoder_.feed(std::string_view(bytes.constData(), size_t(bytes.size())), found);
+        decoder_.feed(bytes.data(), bytes.size(), found);
         // While bytes flow the answer is on its way, however slow the line.
-        const QDeadlineTimer gapEnd(timing::FrameGap);
-        if (gapEnd > quietEnd)
-            quietEnd = gapEnd;
+        quietEnd = std::max(quietEnd, Clock::now() + timing::scaled(timing::FrameGap));
     }
 }
 
-Link::Answer Link::exchange(std::uint8_t command, const Bytes& payload, int tries)
+Link::Answer Link::exchange(std::uint8_t command, const Bytes& payload, int tries,
+                            std::chrono::milliseconds attempt)
 {
     Frame request;
     request.command = command;
@@ -199,20 +192,17 @@ Link::Answer Link::exchange(std::uint8_t command, const Bytes& payload, int trie
     const auto encoded = encode(request);
     if (!encoded)
         return {GBP_PROTOCOL_ERROR, {}};
-    const QByteArray bytes = toQByteArray(*encoded);
 
     // Whatever is still on the line belongs to an earlier exchange.
-    port_->clear(QSerialPort::Input);
-    port_->readAll();
-    decoder_.reset();
+    discardInput();
 
     Answer answer;
-    for (int attempt = 0; attempt < tries; ++attempt) {
+    for (int i = 0; i < tries; ++i) {
         // A repeat keeps the sequence number, so the phone can tell it from a
         // new request and answer it again without acting twice.
-        if (!send(bytes))
+        if (!send(*encoded))
             break;
-        if (awaitAnswer(command, request.sequence, answer.frame))
+        if (awaitAnswer(command, request.sequence, timing::scaled(attempt), answer.frame))
             return answer;
     }
     answer.result = GBP_PROTOCOL_ERROR;
@@ -271,7 +261,10 @@ std::int32_t Link::read(std::int32_t section, std::int32_t subsection, char* buf
         std::memcpy(received.data() + offset, answer.frame.payload.data(), std::size_t(count));
         offset += count;
     }
-    std::memcpy(buffer, received.data(), received.size());
+    // Nothing asked for is nothing copied: an empty vector's data() may be
+    // null, which memcpy must not see even for zero bytes.
+    if (!received.empty())
+        std::memcpy(buffer, received.data(), received.size());
     return total;
 }
 

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "protocol.h"
+#include "serialport.h"
 
-#include <QByteArray>
-#include <QDeadlineTimer>
 #include <chrono>
 #include <cstdint>
 #include <memory>
-
-class QSerialPort;
+#include <string>
 
 namespace gbp {
 
@@ -23,11 +21,20 @@ inline constexpr auto FrameGap = 100ms;      // longest pause inside an answer o
 inline constexpr auto FrameAttempt = 2000ms; // one attempt, however busy the line
 inline constexpr int FrameTries = 3;         // per request, the first send included
 inline constexpr int LeaveTries = 1;         // leaving service mode is best effort
+inline constexpr auto LeaveAttempt = FrameReply; // and takes one reply wait at most
 inline constexpr auto Write = 1000ms;        // for the request bytes to leave the port
+
+// The factor every wait above is taken with: LINKWELL_GBP_TIMEOUT_SCALE from
+// the environment, read once, when it is a number above 0 and at most 1;
+// else 1. Only shorter: the tests run their failures fast with it, and no
+// setting makes a call wait longer than the documented times.
+double scale();
+Clock::duration scaled(std::chrono::milliseconds wait);
 } // namespace timing
 
 // One open link to a phone: the port, the service mode, the exchanges. The C
-// functions of gbp.h forward to the one instance; results are those of gbp.h.
+// functions of gbp.h forward to the one instance, one call at a time; results
+// are those of gbp.h.
 class Link {
 public:
     Link();
@@ -50,17 +57,19 @@ private:
     };
     static std::int32_t failureOf(const Answer& answer);
 
-    bool send(const QByteArray& bytes);
-    bool waitForBytes(const QDeadlineTimer& deadline);
-    bool atCommand(const QByteArray& command);
+    bool send(const protocol::Bytes& bytes);
+    void discardInput();
+    bool atCommand(const std::string& command);
     Answer exchange(std::uint8_t command, const protocol::Bytes& payload,
-                    int tries = timing::FrameTries);
+                    int tries = timing::FrameTries,
+                    std::chrono::milliseconds attempt = timing::FrameAttempt);
     // Waits for the answer to (command, sequence): true with the frame, false
     // when the attempt is over (bad frame, silence, time up).
-    bool awaitAnswer(std::uint8_t command, std::uint8_t sequence, protocol::Frame& answer);
+    bool awaitAnswer(std::uint8_t command, std::uint8_t sequence, Clock::duration attempt,
+                     protocol::Frame& answer);
     void drop();
 
-    std::unique_ptr<QSerialPort> port_;
+    std::unique_ptr<SerialPort> port_;
     protocol::Decoder decoder_;
     std::uint8_t sequence_ = 0;
 };

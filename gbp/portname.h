@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
-#include <QtGlobal>
+#include <cstdlib>
+#include <string>
 
 namespace gbp {
 
@@ -9,18 +9,18 @@ namespace gbp {
 // LINKWELL_COM<port> when it is set and not empty (a USB adapter, or the
 // emulator's pseudo-terminal), else the platform's port of that number.
 // Port 0 names nothing.
-inline QString portDeviceName(unsigned port)
+inline std::string portDeviceName(unsigned port)
 {
     if (port == 0)
         return {};
-    const QString fromEnvironment =
-        qEnvironmentVariable(QStringLiteral("LINKWELL_COM%1").arg(port).toLatin1().constData());
-    if (!fromEnvironment.isEmpty())
+    const std::string number = std::to_string(port);
+    const char* fromEnvironment = std::getenv(("LINKWELL_COM" + number).c_str());
+    if (fromEnvironment && *fromEnvironment)
         return fromEnvironment;
-#if defined(Q_OS_WIN)
-    return QStringLiteral("COM%1").arg(port);
+#if defined(_WIN32)
+    return "COM" + number;
 #else
-    return QStringLiteral("/dev/ttyS%1").arg(port - 1);
+    return "/dev/ttyS" + std::to_string(port - 1);
 #endif
 }
 

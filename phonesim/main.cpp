@@ -67,6 +67,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("garbage-bytes"), QStringLiteral("How many noise bytes (default 24)."), QStringLiteral("N")},
         {QStringLiteral("read-status"), QStringLiteral("Answer every size and read request with status S (1-255)."), QStringLiteral("S")},
         {QStringLiteral("write-status"), QStringLiteral("Answer every write request with status S (1-255)."), QStringLiteral("S")},
+        {QStringLiteral("write-status-from"), QStringLiteral("With --write-status: accept the first N-1 write chunks, refuse from the Nth on (default 1)."), QStringLiteral("N")},
         {QStringLiteral("clear-status"), QStringLiteral("Answer every clear request with status S (1-255)."), QStringLiteral("S")},
         {QStringLiteral("verbose"), QStringLiteral("Log commands and frames on standard error.")},
     };
@@ -99,6 +100,11 @@ int main(int argc, char* argv[])
         !statusOption(parser, QStringLiteral("write-status"), faults.writeStatus) ||
         !statusOption(parser, QStringLiteral("clear-status"), faults.clearStatus))
         return failWith(QStringLiteral("a status must be a number from 1 to 255"));
+    if (parser.isSet(QStringLiteral("write-status-from"))) {
+        faults.writeStatusFrom = parser.value(QStringLiteral("write-status-from")).toInt(&ok);
+        if (!ok || faults.writeStatusFrom < 1 || !parser.isSet(QStringLiteral("write-status")))
+            return failWith(QStringLiteral("--write-status-from needs --write-status and a number of 1 or more"));
+    }
     int baud = 0;
     if (parser.isSet(QStringLiteral("baud"))) {
         baud = parser.value(QStringLiteral("baud")).toInt(&ok);

@@ -196,7 +196,9 @@ Frame PhoneCore::execute(const Frame& frame)
     case WriteChunk: {
         if (in.size() < 16 || in.size() - 16 > ChunkSize)
             return fail(BadRequest);
-        if (faults_.writeStatus)
+        // A refusal part way through leaves a write open that never ends:
+        // what a phone does when it runs out of room in the middle.
+        if (faults_.writeStatus && ++writeChunks_ >= faults_.writeStatusFrom)
             return fail(faults_.writeStatus);
         const NvmStore::Key key = keyOf(in);
         if (!store_.contains(key))

@@ -34,6 +34,7 @@ struct Faults {
     int garbageBytes = 24;
     std::uint8_t readStatus = 0;  // the status of every size and read answer
     std::uint8_t writeStatus = 0; // of every write answer
+    int writeStatusFrom = 1;      // from this write chunk on (counted from 1), not before
     std::uint8_t clearStatus = 0; // of every clear answer
 };
 
@@ -74,6 +75,7 @@ private:
     bool serviceMode_ = false;
     bool stopped_ = false;
     int answersSent_ = 0;
+    int writeChunks_ = 0; // write requests carried out, repeats not counted
     std::uint32_t noise_ = 0x2545F491u;
 
     // Command mode: whether "AT" has been seen, and the line after it.

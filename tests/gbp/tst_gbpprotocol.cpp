@@ -3,7 +3,10 @@
 #include "gbp/protocol.h"
 #include "phonesim/phonecore.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTest>
+#include <set>
 
 using namespace gbp::protocol;
 using phonesim::AnswerSet;
@@ -71,6 +74,76 @@ private slots:
     {
         const QByteArray text("123456789");
         QCOMPARE(crc16(reinterpret_cast<const std::uint8_t*>(text.constData()), 9), std::uint16_t(0x29B1));
+    }
+
+    void documentedExamples_data()
+    {
+        // The two frames docs/phone-protocol.md gives, byte for byte. The
+        // emulator shares this codec, so only literal bytes catch a length
+        // or a CRC sent in the wrong byte order.
+        QTest::addColumn<int>("command");
+        QTest::addColumn<Bytes>("payload");
+        QTest::addColumn<Bytes>("onTheLine");
+        QTest::newRow("size of file 2/1, sequence 01")
+            << int(FileSize) << Bytes{0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}
+            << Bytes{0x7E, 0x10, 0x01, 0x00, 0x08, 0x00, 0x02, 0x00, 0x00, 0x00,
+                     0x01, 0x00, 0x00, 0x00, 0x8E, 0x94, 0x7E};
+        QTest::newRow("its answer, 2000 bytes")
+            << int(FileSize | AnswerBit) << Bytes{0xD0, 0x07, 0x00, 0x00}
+            << Bytes{0x7E, 0x90, 0x01, 0x00, 0x04, 0x00, 0xD0, 0x07, 0x00, 0x00, 0x98, 0xDF, 0x7E};
+    }
+
+    void documentedExamples()
+    {
+        QFETCH(int, command);
+        QFETCH(Bytes, payload);
+        QFETCH(Bytes, onTheLine);
+        const Frame expected = frame(std::uint8_t(command), 0x01, payload);
+        QCOMPARE(*encode(expected), onTheLine);
+        const auto found = decodeAll(onTheLine.data(), onTheLine.size());
+        QCOMPARE(found.size(), size_t(1));
+        const Frame* decoded = std::get_if<Frame>(&found[0]);
+        QVERIFY(decoded);
+        QVERIFY(*decoded == expected);
+    }
+
+    void documentedFields()
+    {
+        // The little-endian fields of the same two payloads.
+        const Bytes request = fileRequest(2, 1);
+        QCOMPARE(request, (Bytes{0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}));
+        QCOMPARE(getU32(Bytes{0xD0, 0x07, 0x00, 0x00}, 0), std::uint32_t(2000));
+        QCOMPARE(getU16(Bytes{0x0E, 0x02}, 0), std::uint16_t(526));
+    }
+
+    void frameSeedsAreFrames()
+    {
+        // fuzz_frame starts from these; a change of the codec that left them
+        // behind would quietly send the fuzzer back to one-byte payloads.
+        const QDir folder(QStringLiteral(FRAME_SEEDS));
+        const QStringList names = folder.entryList(QDir::Files);
+        QVERIFY2(names.size() >= 20, qPrintable(folder.path()));
+        std::set<int> commands;
+        std::size_t longest = 0;
+        for (const QString& name : names) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            int frames = 0;
+            for (const DecodeResult& result : decode(file.readAll())) {
+                const Frame* found = std::get_if<Frame>(&result);
+                if (!found)
+                    QFAIL(qPrintable(name + ": " + describe(std::get<FrameError>(result))));
+                ++frames;
+                commands.insert(found->command);
+                longest = std::max(longest, found->payload.size());
+            }
+            QVERIFY2(frames > 0, qPrintable(name));
+        }
+        for (int command : {FileSize, ReadChunk, WriteChunk, ClearFile, Leave}) {
+            QVERIFY2(commands.count(command), qPrintable(QString::number(command, 16)));
+            QVERIFY2(commands.count(command | AnswerBit), qPrintable(QString::number(command, 16)));
+        }
+        QCOMPARE(longest, MaxPayload);
     }
 
     void roundTrips_data()

@@ -1,4 +1,4 @@
-# cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAMS=a;b -DWITH_GBP=0|1 -P check_install.cmake
+# cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAMS=a;b -DWITH_GBP=0|1 -DREADELF=... -P check_install.cmake
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -12,11 +12,47 @@ foreach(program IN LISTS PROGRAMS)
     message(FATAL_ERROR "bin/${program} is not installed")
   endif()
 endforeach()
-if(WITH_GBP)
-  file(GLOB libs "${PREFIX}/lib*/libgbp.so*" "${PREFIX}/lib*/*/libgbp.so*")
-  if(NOT libs)
-    message(FATAL_ERROR "the gbp library is not installed")
+
+# The dynamic section of an ELF file as readelf prints it.
+function(dynamic_section file out)
+  execute_process(COMMAND "${READELF}" -d "${file}"
+    RESULT_VARIABLE result OUTPUT_VARIABLE text ERROR_VARIABLE err)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "readelf -d ${file} failed: ${err}")
   endif()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+if(WITH_GBP)
+  # Private to the programs: under lib/linkwell/, nowhere the loader looks on
+  # its own, and named by its SONAME.
+  set(library "${PREFIX}/lib/linkwell/libgbp.so.1")
+  if(NOT EXISTS "${library}")
+    message(FATAL_ERROR "lib/linkwell/libgbp.so.1 is not installed")
+  endif()
+  file(GLOB public "${PREFIX}/lib*/libgbp.so*" "${PREFIX}/lib*/*-linux-gnu*/libgbp.so*")
+  if(public)
+    message(FATAL_ERROR "the gbp library is installed where the loader looks: ${public}")
+  endif()
+  if(EXISTS "${PREFIX}/lib/linkwell/libgbp.so")
+    message(FATAL_ERROR "lib/linkwell/libgbp.so: a development link in a private folder")
+  endif()
+  dynamic_section("${library}" section)
+  if(NOT section MATCHES "Library soname: \\[libgbp\\.so\\.1\\]")
+    message(FATAL_ERROR "libgbp.so.1 has not the SONAME libgbp.so.1:\n${section}")
+  endif()
+  foreach(program IN LISTS PROGRAMS)
+    dynamic_section("${PREFIX}/bin/${program}" section)
+    if(NOT section MATCHES "libgbp\\.so")
+      continue()
+    endif()
+    if(NOT section MATCHES "Shared library: \\[libgbp\\.so\\.1\\]")
+      message(FATAL_ERROR "bin/${program} does not ask for libgbp.so.1:\n${section}")
+    endif()
+    if(NOT section MATCHES "R(UN)?PATH\\)[^\n]*\\$ORIGIN/\\.\\./lib/linkwell")
+      message(FATAL_ERROR "bin/${program} has not the run path $ORIGIN/../lib/linkwell:\n${section}")
+    endif()
+  endforeach()
 endif()
 
 set(desktop "${PREFIX}/share/applications/linkwell.desktop")
@@ -36,7 +72,9 @@ if(NOT icons)
 endif()
 
 if("linkwell-cli" IN_LIST PROGRAMS)
-  execute_process(COMMAND "${PREFIX}/bin/linkwell-cli" --help
+  # Found through its run path alone: nothing from the environment helps.
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH
+      "${PREFIX}/bin/linkwell-cli" --help
     RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
   if(NOT result EQUAL 0 OR NOT out MATCHES "^Usage: linkwell-cli")
     message(FATAL_ERROR "the installed linkwell-cli does not run: ${result} ${err}")
