@@ -425,11 +425,8 @@ QByteArray imageFileBytes(FavouritesStore& store)
 
 QByteArray checkedImageBytes(FavouritesStore& store, const QString& what)
 {
-    ImageEntries entries;
-    for (int i = 0; i < store.count(); ++i)
-        entries.append({store.NameList().at(i), store.UrlList().at(i)});
     const QByteArray bytes = imageFileBytes(store);
-    const QString mismatch = imageMismatch(bytes, entries);
+    const QString mismatch = builtImageMismatch(store);
     if (!mismatch.isEmpty())
         throw CliError(what + QStringLiteral(": the image built does not read back as its entries: ") + mismatch +
                        QStringLiteral("; nothing written"));

@@ -84,12 +84,11 @@ bool UploadFavourites(FavouritesStore& store, PhoneLibrary& phone, const History
         store.OverflowFlag = 0;
     }
     // Nothing reaches the phone that would not read back as the list.
-    const QString mismatch = builtImageMismatch(store);
-    if (!mismatch.isEmpty()) {
+    try {
+        requireBuiltImageReadsBack(store, "nothing was sent to the phone");
+    } catch (...) {
         closeLink(phone, history);
-        throw std::runtime_error(("The image does not read back as the list (" + mismatch
-                                  + "); nothing was sent to the phone")
-                                     .toStdString());
+        throw;
     }
 
     if (phone.ClearNVMFile(FavouritesSection, FavouritesSubsection) != 0) {

@@ -5,6 +5,7 @@
 #include "notices.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <cstring>
 
 namespace linkwell {
@@ -103,6 +104,14 @@ QString builtImageMismatch(const FavouritesStore& store)
         entries.append({store.NameList().at(i), store.UrlList().at(i)});
     const int size = std::max<int>(store.DataSize, limits::SignatureSize);
     return imageMismatch(QByteArray(store.TxBuffer.data(), size), entries);
+}
+
+void requireBuiltImageReadsBack(const FavouritesStore& store, const char* nothingDone)
+{
+    const QString mismatch = builtImageMismatch(store);
+    if (!mismatch.isEmpty())
+        throw std::runtime_error(("The image does not read back as the list (" + mismatch + "); ").toStdString()
+                                 + nothingDone);
 }
 
 } // namespace linkwell

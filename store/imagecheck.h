@@ -28,5 +28,8 @@ class FavouritesStore;
 // imageMismatch of the image the last BuildSection left in the store's
 // TxBuffer (the bare signature for an empty store) against its entries.
 QString builtImageMismatch(const FavouritesStore& store);
+// Throws std::runtime_error "The image does not read back as the list (...);
+// " followed by `nothingDone` when builtImageMismatch finds a difference.
+void requireBuiltImageReadsBack(const FavouritesStore& store, const char* nothingDone);
 
 } // namespace linkwell

@@ -63,11 +63,7 @@ void SectionFiles::save()
         store_.OverflowFlag = 0;
     }
 
-    const QString mismatch = builtImageMismatch(store_);
-    if (!mismatch.isEmpty())
-        throw std::runtime_error(("The image does not read back as the list (" + mismatch
-                                  + "); nothing was written")
-                                     .toStdString());
+    requireBuiltImageReadsBack(store_, "nothing was written");
     // An empty store is saved as the bare signature: a file of no bytes
     // would be refused with "Bad header" when opened again.
     const qint64 size = std::max<qint64>(store_.DataSize, limits::SignatureSize);
