@@ -3,12 +3,10 @@
 // written anew by scripts/update-golden, and the change read in `git diff`.
 #include "recordingnotices.h"
 #include "ui/Unit1.h"
-#include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/uifonts.h"
 
 #include <QAbstractButton>
-#include <QFile>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
@@ -18,132 +16,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <algorithm>
 #include <memory>
 
 using namespace linkwell;
+using namespace Qt::StringLiterals;
 
 namespace {
-
-template <class E> QString key(E value)
-{
-    return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
-}
-
-QString quoted(const QString& text)
-{
-    QString out = text;
-    out.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\"")).replace(u'\n', QStringLiteral("\\n"))
-        .replace(u'\r', QStringLiteral("\\r"));
-    return u'"' + out + u'"';
-}
-
-// A text label takes the width of its text in the font the machine has, so
-// only what the form fixes is written: the left edge, or the right edge of a
-// right-aligned count, the top and the height. Whether the whole text shows is
-// tst_mainwindow's textsShowWhole. For the same reason the fonts of labels and
-// buttons are left out: a text that does not fit is shown smaller.
-QString geometryOf(const QWidget* w)
-{
-    const QRect g = w->geometry();
-    const auto* label = qobject_cast<const QLabel*>(w);
-    if (label && label->pixmap().isNull()) {
-        if (label->alignment() & Qt::AlignRight)
-            return QStringLiteral("right=%1 y=%2 w=fitted h=%3").arg(g.right() + 1).arg(g.y()).arg(g.height());
-        return QStringLiteral("x=%1 y=%2 w=fitted h=%3").arg(g.x()).arg(g.y()).arg(g.height());
-    }
-    return QStringLiteral("x=%1 y=%2 w=%3 h=%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height());
-}
-
-QString fontOf(const QWidget* w)
-{
-    return QStringLiteral("font=%1 %2pt").arg(quoted(w->font().family())).arg(w->font().pointSize());
-}
-
-QString describe(const QWidget* w)
-{
-    QStringList parts{w->objectName(), QString::fromLatin1(w->metaObject()->className()), geometryOf(w),
-                      w->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled")};
-    if (w->isHidden())
-        parts << QStringLiteral("hidden");
-    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
-        if (button->isCheckable())
-            parts << (button->isChecked() ? QStringLiteral("checked") : QStringLiteral("unchecked"));
-        if (const auto* push = qobject_cast<const QPushButton*>(w))
-            parts << QStringLiteral("default=%1 autoDefault=%2").arg(push->isDefault()).arg(push->autoDefault());
-        parts << QStringLiteral("text=") + quoted(button->text());
-    }
-    if (const auto* box = qobject_cast<const QPlainTextEdit*>(w)) {
-        parts << (box->isReadOnly() ? QStringLiteral("read-only") : QStringLiteral("editable")) << fontOf(w)
-              << QStringLiteral("wrap=") + key(box->lineWrapMode())
-              << QStringLiteral("vscroll=") + key(box->verticalScrollBarPolicy())
-              << QStringLiteral("hscroll=") + key(box->horizontalScrollBarPolicy());
-    }
-    if (const auto* list = qobject_cast<const QListWidget*>(w))
-        parts << QStringLiteral("selection=") + key(list->selectionMode());
-    if (w->metaObject() == &QFrame::staticMetaObject) {
-        const auto* frame = static_cast<const QFrame*>(w);
-        parts << QStringLiteral("frame=%1,%2").arg(key(frame->frameShape()), key(frame->frameShadow()));
-    }
-    if (const auto* label = qobject_cast<const QLabel*>(w)) {
-        if (label->pixmap().isNull())
-            parts << QStringLiteral("text=") + quoted(label->text());
-        else
-            parts << QStringLiteral("align=%1 scaled=%2")
-                         .arg(QString::fromLatin1(QMetaEnum::fromType<Qt::Alignment>().valueToKeys(int(label->alignment()))))
-                         .arg(label->hasScaledContents());
-    }
-    if (!w->toolTip().isEmpty())
-        parts << QStringLiteral("tip=") + quoted(w->toolTip());
-    return parts.join(u' ');
-}
-
-// The controls of the form: named children, each indented under its parent.
-// Qt's own parts of a control (viewports, scroll bars) are not the form's.
-void describeChildren(const QWidget* parent, int depth, QStringList& out)
-{
-    for (const QObject* child : parent->children()) {
-        const auto* w = qobject_cast<const QWidget*>(child);
-        if (!w || w->isWindow() || w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
-            continue;
-        out << QString(2 * depth, u' ') + describe(w);
-        describeChildren(w, depth + 1, out);
-    }
-}
-
-// The controls Tab visits, in the order it visits them, from the window on.
-QString tabOrder(QWidget* window)
-{
-    QStringList order;
-    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
-        if (w->focusPolicy() & Qt::TabFocus)
-            order << w->objectName();
-    }
-    return QStringLiteral("tab order: ") + order.join(u' ');
-}
-
-QStringList dump(QWidget* window)
-{
-    QStringList out{QStringLiteral("%1 %2 at %3,%4 size %5x%6 %7 title=%8 %9")
-                        .arg(window->objectName(), QString::fromLatin1(window->metaObject()->className()))
-                        .arg(window->x()).arg(window->y()).arg(window->width()).arg(window->height())
-                        .arg(window->isVisible() ? QStringLiteral("shown") : QStringLiteral("hidden"),
-                             quoted(window->windowTitle()), fontOf(window))};
-    describeChildren(window, 1, out);
-    out << tabOrder(window);
-    return out;
-}
-
-QString goldenPath(const QString& window)
-{
-    return QStringLiteral(LINKWELL_GOLDEN_DIR "/%1.txt").arg(window);
-}
-
-bool updating()
-{
-    return qEnvironmentVariableIntValue("LINKWELL_UPDATE_GOLDEN") == 1;
-}
 
 // Buttons and check boxes keep the width the form gives them unless their text
 // needs more, which depends on the font. The dump is taken in the font the
@@ -151,82 +30,175 @@ bool updating()
 // packages are installed (fonts-urw-base35), so that those widths are the
 // same on every machine ("Delete entry" takes btnDelete from 61 to 64 pixels
 // even there); the other fonts are tst_mainwindow's textsShowWhole.
-const char* const DumpFont = "Nimbus Sans";
+const QString DumpFont = u"Nimbus Sans"_s;
+const QString RegenerateHint =
+    u"if the form changed on purpose, run scripts/update-golden and read `git diff`"_s;
 
-const char* const RegenerateHint = "if the form changed on purpose, run scripts/update-golden and read `git diff`";
+bool updating() {
+    return qEnvironmentVariableIntValue("LINKWELL_UPDATE_GOLDEN") == 1;
+}
+
+template <class E> QString key(E value) {
+    return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
+}
+
+QString quoted(QString text) {
+    return u'"' + text.replace(u'\\', u"\\\\"_s).replace(u'"', u"\\\""_s).replace(u'\n', u"\\n"_s) +
+           u'"';
+}
+
+QString fontOf(const QWidget* w) {
+    return u"font=%1 %2pt"_s.arg(quoted(w->font().family())).arg(w->font().pointSize());
+}
+
+// A text label takes the width of its text, in whatever font the machine has,
+// and a text that does not fit is shown smaller: so a label is written without
+// its width, by the edge it keeps (the right one for a right-aligned count),
+// and no label or button with its font. Whether texts show whole is
+// tst_mainwindow's textsShowWhole.
+QString describe(const QWidget* w) {
+    const QRect g = w->geometry();
+    const auto* label = qobject_cast<const QLabel*>(w);
+    const bool textLabel = label && label->pixmap().isNull();
+    QStringList parts{w->objectName(), QString::fromLatin1(w->metaObject()->className())};
+    if (!textLabel)
+        parts << u"x=%1 y=%2 w=%3 h=%4"_s.arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height());
+    else if (label->alignment() & Qt::AlignRight)
+        parts << u"right=%1 y=%2 w=fitted h=%3"_s.arg(g.right() + 1).arg(g.y()).arg(g.height());
+    else
+        parts << u"x=%1 y=%2 w=fitted h=%3"_s.arg(g.x()).arg(g.y()).arg(g.height());
+    parts << (w->isEnabled() ? u"enabled"_s : u"disabled"_s);
+    if (w->isHidden())
+        parts << u"hidden"_s;
+    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
+        if (button->isCheckable())
+            parts << (button->isChecked() ? u"checked"_s : u"unchecked"_s);
+        if (const auto* push = qobject_cast<const QPushButton*>(w))
+            parts << u"default=%1 autoDefault=%2"_s.arg(push->isDefault()).arg(push->autoDefault());
+        parts << u"text="_s + quoted(button->text());
+    }
+    if (const auto* box = qobject_cast<const QPlainTextEdit*>(w))
+        parts << (box->isReadOnly() ? u"read-only"_s : u"editable"_s) << fontOf(w)
+              << u"wrap="_s + key(box->lineWrapMode())
+              << u"vscroll="_s + key(box->verticalScrollBarPolicy())
+              << u"hscroll="_s + key(box->horizontalScrollBarPolicy());
+    if (const auto* list = qobject_cast<const QListWidget*>(w))
+        parts << u"selection="_s + key(list->selectionMode());
+    if (const auto* frame = qobject_cast<const QFrame*>(w);
+        frame && w->metaObject() == &QFrame::staticMetaObject)
+        parts << u"frame=%1,%2"_s.arg(key(frame->frameShape()), key(frame->frameShadow()));
+    if (textLabel)
+        parts << u"text="_s + quoted(label->text());
+    else if (label)
+        parts << u"align=%1 scaled=%2"_s
+                     .arg(QString::fromLatin1(
+                         QMetaEnum::fromType<Qt::Alignment>().valueToKeys(int(label->alignment()))))
+                     .arg(label->hasScaledContents());
+    if (!w->toolTip().isEmpty())
+        parts << u"tip="_s + quoted(w->toolTip());
+    return parts.join(u' ');
+}
+
+// The form's controls are the named children, each indented under its parent;
+// Qt's own parts of a control (viewports, scroll bars) are not the form's.
+void describeChildren(const QWidget* parent, int depth, QStringList& out) {
+    for (const QObject* child : parent->children()) {
+        const auto* w = qobject_cast<const QWidget*>(child);
+        if (w && !w->isWindow() && !w->objectName().isEmpty() &&
+            !w->objectName().startsWith(u"qt_"_s)) {
+            out << QString(2 * depth, u' ') + describe(w);
+            describeChildren(w, depth + 1, out);
+        }
+    }
+}
+
+// The window's own line, its controls, and the controls Tab visits in order.
+QStringList dump(QWidget* window) {
+    QStringList out{
+        u"%1 %2 at %3,%4 size %5x%6 %7 title=%8 %9"_s
+            .arg(window->objectName(), QString::fromLatin1(window->metaObject()->className()))
+            .arg(window->x())
+            .arg(window->y())
+            .arg(window->width())
+            .arg(window->height())
+            .arg(window->isVisible() ? u"shown"_s : u"hidden"_s, quoted(window->windowTitle()),
+                 fontOf(window))};
+    describeChildren(window, 1, out);
+    QStringList order;
+    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w->objectName();
+    return out << u"tab order: "_s + order.join(u' ');
+}
 
 } // namespace
 
 class TestFormDump : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        const QString family = QString::fromLatin1(DumpFont);
+    void initTestCase() {
         const QStringList installed = QFontDatabase::families();
-        if (!std::any_of(installed.begin(), installed.end(), [&](const QString& f) { return f.startsWith(family); })) {
-            const QString missing = family + " is not installed here (Debian package fonts-urw-base35)";
+        if (!std::any_of(installed.begin(), installed.end(),
+                         [](const QString& f) { return f.startsWith(DumpFont); })) {
             // Files written in another font would fail everywhere else.
+            const QByteArray missing =
+                (DumpFont + u" is not installed here (Debian package fonts-urw-base35)"_s).toUtf8();
             if (updating())
-                QFAIL(qPrintable(missing));
-            QSKIP(qPrintable(missing));
+                QFAIL(missing.constData());
+            QSKIP(missing.constData());
         }
         installFontSubstitutes();
-        for (const QString& designed : {QStringLiteral("MS Sans Serif"), QStringLiteral("Arial")}) {
+        for (const QString& designed : {u"MS Sans Serif"_s, u"Arial"_s}) {
             QFont::removeSubstitutions(designed);
-            QFont::insertSubstitution(designed, family);
+            QFont::insertSubstitution(designed, DumpFont);
         }
     }
-    void matchesGolden_data();
-    void matchesGolden();
+
+    void matchesGolden_data() {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("main window") << u"TForm1"_s;
+        QTest::newRow("new-entry dialog") << u"TForm2"_s;
+    }
+
+    void matchesGolden() {
+        QFETCH(QString, window);
+        QTemporaryDir dir;
+        testing::RecordingNotices notices;
+        std::unique_ptr<QWidget> shown;
+        if (window == u"TForm1"_s)
+            shown = std::make_unique<TForm1>(notices, dir.path());
+        else
+            shown = std::make_unique<TForm2>(notices);
+        QVERIFY2(QFontInfo(shown->font()).family().startsWith(DumpFont),
+                 qPrintable(QFontInfo(shown->font()).family()));
+        const QStringList actual = dump(shown.get());
+        QCOMPARE(notices.log, QStringList());
+
+        QFile file(QStringLiteral(LINKWELL_GOLDEN_DIR "/%1.txt").arg(window));
+        if (updating()) {
+            QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate),
+                     qPrintable(file.fileName()));
+            const QByteArray bytes = (actual.join(u'\n') + u'\n').toUtf8();
+            QCOMPARE(file.write(bytes), bytes.size());
+            qInfo("wrote %s", qPrintable(file.fileName()));
+            return;
+        }
+        QVERIFY2(file.open(QIODevice::ReadOnly),
+                 qPrintable(file.fileName() + u" is missing; "_s + RegenerateHint));
+        QStringList expected = QString::fromUtf8(file.readAll()).split(u'\n');
+        if (expected.last().isEmpty())
+            expected.removeLast();
+        for (qsizetype i = 0; i < std::max(expected.size(), actual.size()); ++i) {
+            const QString want = i < expected.size() ? expected.at(i) : u"<end of file>"_s;
+            const QString got = i < actual.size() ? actual.at(i) : u"<end of window>"_s;
+            QVERIFY2(want == got,
+                     qPrintable(u"%1 line %2 differs\n   expected: %3\n   actual:   %4\n   %5"_s
+                                    .arg(file.fileName())
+                                    .arg(i + 1)
+                                    .arg(want, got, RegenerateHint)));
+        }
+    }
 };
-
-void TestFormDump::matchesGolden_data()
-{
-    QTest::addColumn<QString>("window");
-    QTest::newRow("main window") << "TForm1";
-    QTest::newRow("new-entry dialog") << "TForm2";
-}
-
-void TestFormDump::matchesGolden()
-{
-    QFETCH(QString, window);
-    QTemporaryDir dir;
-    testing::RecordingNotices notices;
-    std::unique_ptr<QWidget> shown;
-    if (window == QLatin1String("TForm1"))
-        shown = std::make_unique<TForm1>(notices, dir.path());
-    else
-        shown = std::make_unique<TForm2>(notices);
-    QCOMPARE(shown->objectName(), window);
-    QVERIFY2(QFontInfo(shown->font()).family().startsWith(QString::fromLatin1(DumpFont)),
-             qPrintable(QFontInfo(shown->font()).family()));
-    const QStringList actual = dump(shown.get());
-    QCOMPARE(notices.log, QStringList());
-
-    const QString path = goldenPath(window);
-    if (updating()) {
-        QFile file(path);
-        QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-        const QByteArray bytes = (actual.join(u'\n') + u'\n').toUtf8();
-        QCOMPARE(file.write(bytes), bytes.size());
-        qInfo("wrote %s", qPrintable(path));
-        return;
-    }
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path + QStringLiteral(" is missing; ") + RegenerateHint));
-    QStringList expected = QString::fromUtf8(file.readAll()).split(u'\n');
-    if (!expected.isEmpty() && expected.last().isEmpty())
-        expected.removeLast();
-    const qsizetype lines = std::max(expected.size(), actual.size());
-    for (qsizetype i = 0; i < lines; ++i) {
-        const QString want = i < expected.size() ? expected.at(i) : QStringLiteral("<end of file>");
-        const QString got = i < actual.size() ? actual.at(i) : QStringLiteral("<end of window>");
-        if (want != got)
-            QFAIL(qPrintable(QStringLiteral("%1 line %2 differs\n   expected: %3\n   actual:   %4\n   %5")
-                                 .arg(path).arg(i + 1).arg(want, got, QString::fromLatin1(RegenerateHint))));
-    }
-}
 
 QTEST_MAIN(TestFormDump)
 #include "tst_formdump.moc"
