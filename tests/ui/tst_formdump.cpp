@@ -114,15 +114,8 @@ void describeChildren(const QWidget* parent, int depth, QStringList& out) {
 
 // The window's own line, its controls, and the controls Tab visits in order.
 QStringList dump(QWidget* window) {
-    QStringList out{
-        u"%1 %2 at %3,%4 size %5x%6 %7 title=%8 %9"_s
-            .arg(window->objectName(), QString::fromLatin1(window->metaObject()->className()))
-            .arg(window->x())
-            .arg(window->y())
-            .arg(window->width())
-            .arg(window->height())
-            .arg(window->isVisible() ? u"shown"_s : u"hidden"_s, quoted(window->windowTitle()),
-                 fontOf(window))};
+    QStringList out{describe(window) + u" title="_s + quoted(window->windowTitle()) + u' ' +
+                    fontOf(window)};
     describeChildren(window, 1, out);
     QStringList order;
     for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
