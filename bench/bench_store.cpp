@@ -1,9 +1,7 @@
 // BuildSection and ParseSection on a full image: 100 entries, 1998 bytes.
 #include "store/favouritesstore.h"
-#include "store/notices.h"
 
 #include <benchmark/benchmark.h>
-#include <cstring>
 
 namespace {
 
@@ -19,35 +17,30 @@ void fillFullStore(linkwell::FavouritesStore& store)
 
 void BM_BuildSection(benchmark::State& state)
 {
-    linkwell::SilentNotices notices;
-    linkwell::FavouritesStore store(notices);
+    linkwell::FavouritesStore store;
     fillFullStore(store);
+    linkwell::BuiltImage image;
     for (auto _ : state) {
-        store.BuildSection();
-        benchmark::DoNotOptimize(store.TxBuffer.data());
+        image = store.BuildSection();
+        benchmark::DoNotOptimize(image.bytes.data());
     }
-    if (store.DataSize != 1998 || store.OverflowFlag)
+    if (image.size != 1998 || image.cut)
         state.SkipWithError("the store does not build a full 1998-byte image");
 }
 BENCHMARK(BM_BuildSection);
 
 void BM_ParseSection(benchmark::State& state)
 {
-    linkwell::SilentNotices notices;
-    linkwell::FavouritesStore source(notices);
+    linkwell::FavouritesStore source;
     fillFullStore(source);
-    source.BuildSection();
-    linkwell::FavouritesStore store(notices);
+    const linkwell::BuiltImage image = source.BuildSection();
+    const QByteArray received = linkwell::transferBuffer(image);
+    linkwell::ParsedImage parsed;
     for (auto _ : state) {
-        state.PauseTiming();
-        store.ClearAll();
-        store.RxBuffer = source.TxBuffer;
-        store.DataSize = source.DataSize;
-        state.ResumeTiming();
-        store.ParseSection();
-        benchmark::DoNotOptimize(store.NameList().data());
+        parsed = linkwell::ParseSection(received, image.size);
+        benchmark::DoNotOptimize(parsed.entries.data());
     }
-    if (store.count() != 100)
+    if (parsed.entries.size() != 100)
         state.SkipWithError("the image does not parse to 100 entries");
 }
 BENCHMARK(BM_ParseSection);

@@ -6,6 +6,7 @@
 #include "printable.h"
 #include "transfercommands.h"
 
+#include "phone/imagemessages.h"
 #include "store/favouritesstore.h"
 #include "store/imagecheck.h"
 #include "store/imagefile.h"
@@ -200,7 +201,7 @@ int listCommand(const QStringList& arguments, CliContext& context)
 
     const QString path = parsed.parser.positionalArguments().first();
     CliNotices notices(context.err, {});
-    FavouritesStore store(notices);
+    FavouritesStore store;
     if (!loadImage(path, store, notices))
         return ExitFailed;
 
@@ -242,7 +243,7 @@ int buildCommand(const QStringList& arguments, CliContext& context)
         if (!more)
             break;
     }
-    const BuiltImage image = builder.finish();
+    const BuildResult image = builder.finish();
     for (const QString& line : image.notes)
         printError(context.err, line);
     if (!image.refusal.isEmpty()) {
@@ -278,7 +279,7 @@ int exportCommand(const QStringList& arguments, CliContext& context)
 
     const QString path = parsed.parser.positionalArguments().first();
     CliNotices notices(context.err, {});
-    FavouritesStore store(notices);
+    FavouritesStore store;
     if (!loadImage(path, store, notices))
         return ExitFailed;
     const Bookmarks bookmarks = bookmarksOf(store, path);
@@ -416,21 +417,12 @@ Bookmarks bookmarksOf(const FavouritesStore& store, const QString& source)
     return out;
 }
 
-QByteArray imageFileBytes(FavouritesStore& store)
+QByteArray checkedImageBytes(const BuiltImage& image, const QString& what)
 {
-    store.BuildSection();
-    const int size = std::max<int>(store.DataSize, limits::SignatureSize);
-    return QByteArray(store.TxBuffer.data(), size);
-}
-
-QByteArray checkedImageBytes(FavouritesStore& store, const QString& what)
-{
-    const QByteArray bytes = imageFileBytes(store);
-    const QString mismatch = builtImageMismatch(store);
-    if (!mismatch.isEmpty())
-        throw CliError(what + QStringLiteral(": the image built does not read back as its entries: ") + mismatch +
+    if (!image.mismatch.isEmpty())
+        throw CliError(what + QStringLiteral(": the image built does not read back as its entries: ") + image.mismatch +
                        QStringLiteral("; nothing written"));
-    return bytes;
+    return image.bytes;
 }
 
 void printError(QTextStream& err, const QString& text)

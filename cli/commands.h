@@ -3,6 +3,8 @@
 #include "bookmarks.h"
 #include "clinotices.h"
 
+#include "store/sectionimage.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -50,15 +52,11 @@ Bookmarks readInputFile(const QString& path);
 // The store's entries as Unicode text.
 Bookmarks bookmarksOf(const FavouritesStore& store, const QString& source);
 
-// The bytes an image file is written with for the store: the window's image,
-// and the bare signature for an empty store, so that every file written here
-// opens again.
-QByteArray imageFileBytes(FavouritesStore& store);
-
-// The same, read back and compared with the store's entries first; throws
-// CliError naming what differs, so no image that would not read back as its
-// entries is written or sent.
-QByteArray checkedImageBytes(FavouritesStore& store, const QString& what);
+// The bytes of a built image, which for no entries are the bare signature,
+// so that every file written here opens again; throws CliError naming what
+// differs when they would not read back as their entries, so no such image is
+// written or sent.
+QByteArray checkedImageBytes(const BuiltImage& image, const QString& what);
 
 // Prints a CliError or a message that may quote an input: one line per line
 // of text, each made printable.

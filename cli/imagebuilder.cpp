@@ -5,7 +5,6 @@
 
 #include "store/favouritesstore.h"
 #include "store/limits.h"
-#include "store/notices.h"
 
 #include <algorithm>
 
@@ -199,9 +198,9 @@ bool ImageBuilder::add(Bookmark&& b)
     return true;
 }
 
-BuiltImage ImageBuilder::finish()
+BuildResult ImageBuilder::finish()
 {
-    BuiltImage out;
+    BuildResult out;
     int skippedTotal = 0;
     QStringList kinds;
     for (auto it = skipped_.cbegin(); it != skipped_.cend(); ++it) {
@@ -235,25 +234,19 @@ BuiltImage ImageBuilder::finish()
     if (!truncation_.isEmpty())
         out.notes << truncation_;
 
-    SilentNotices silent;
-    FavouritesStore store(silent);
-    for (const auto& [name, url] : kept_)
-        store.append(name, url);
-    store.BuildSection();
-    const QByteArray bytes(store.TxBuffer.data(), std::max<int>(store.DataSize, limits::SignatureSize));
     // The builder is the window's; what it made is read back before anything
     // is written, so a fault in either side cannot reach a file or a phone.
-    const QString mismatch = imageMismatch(bytes, kept_);
-    if (!mismatch.isEmpty()) {
-        out.refusal << QStringLiteral("the image built does not read back as meant: %1; nothing written").arg(mismatch);
+    const linkwell::BuiltImage image = BuildSection(kept_);
+    if (!image.mismatch.isEmpty()) {
+        out.refusal << QStringLiteral("the image built does not read back as meant: %1; nothing written").arg(image.mismatch);
         return out;
     }
-    out.bytes = bytes;
+    out.bytes = image.bytes;
     out.entries = int(kept_.size());
     return out;
 }
 
-BuiltImage buildImage(const Bookmarks& bookmarks, const BuildOptions& options)
+BuildResult buildImage(const Bookmarks& bookmarks, const BuildOptions& options)
 {
     ImageBuilder builder(options);
     for (Bookmark b : bookmarks)

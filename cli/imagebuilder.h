@@ -19,7 +19,7 @@ struct BuildOptions {
     bool allowEmpty = false;    // write an image of no entries
 };
 
-struct BuiltImage {
+struct BuildResult {
     QByteArray bytes;    // empty when refused
     int entries = 0;     // entries the image holds
     QStringList notes;   // what was left out, cut or replaced, one line each
@@ -44,7 +44,7 @@ public:
     // False once no further entry can change the outcome.
     bool add(Bookmark&& bookmark);
     // The image checked against what was meant, or the refusal.
-    BuiltImage finish();
+    BuildResult finish();
 
 private:
     struct Field {
@@ -70,7 +70,7 @@ private:
 };
 
 // The image of these entries, as `build` makes it.
-BuiltImage buildImage(const Bookmarks& bookmarks, const BuildOptions& options);
+BuildResult buildImage(const Bookmarks& bookmarks, const BuildOptions& options);
 
 // How many bytes too many a record of these sizes starting at `offset` is,
 // 0 when the window's image builder keeps every byte of it.

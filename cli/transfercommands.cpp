@@ -5,6 +5,7 @@
 
 #include "phone/favouritestransfer.h"
 #include "phone/phonelibrary.h"
+#include "phone/imagemessages.h"
 #include "store/favouritesstore.h"
 #include "store/imagefile.h"
 #include "store/limits.h"
@@ -103,10 +104,12 @@ bool download(FavouritesStore& store, PhoneLibrary& library, CliContext& context
 {
     WatchedPhone phone(library);
     notices.setSubject(QStringLiteral("COM%1").arg(port));
-    const DownloadOutcome outcome = DownloadFavourites(store, phone, printHistory(context.out), notices, port);
+    Download received = DownloadFavourites(phone, printHistory(context.out), notices, port);
     notices.setSubject({});
-    if (outcome == DownloadOutcome::Loaded)
+    if (received.outcome == DownloadOutcome::Loaded) {
+        store.adopt(std::move(received.entries));
         return true;
+    }
     context.err << "linkwell-cli: COM" << port << ": " << purpose << " failed: " << downloadFailure(phone)
                 << Qt::endl;
     return false;
@@ -116,12 +119,9 @@ bool download(FavouritesStore& store, PhoneLibrary& library, CliContext& context
 bool save(FavouritesStore& store, const QString& path, CliContext& context, CliNotices& notices)
 {
     notices.setSubject(path);
-    store.DataSize = 0;
-    const QByteArray bytes = checkedImageBytes(store, path);
-    if (store.OverflowFlag) {
-        notices.message(QStringLiteral("Too many characters. Truncated."));
-        store.OverflowFlag = 0;
-    }
+    const BuiltImage image = store.BuildSection();
+    const QByteArray bytes = checkedImageBytes(image, path);
+    reportBuilt(image, notices, QStringLiteral("Too many characters. Truncated."));
     notices.setSubject({});
     try {
         writeOutputFile(path, bytes, nullptr);
@@ -141,8 +141,7 @@ int downloadCommand(const TransferRequest& request, CliContext& context)
 {
     const std::shared_ptr<PhoneLibrary> phone = openPhone(context);
     CliNotices notices(context.err, context.answers);
-    FavouritesStore store(notices);
-    store.ClearAll();
+    FavouritesStore store;
     if (!download(store, *phone, context, notices, request.port, QStringLiteral("download")))
         return ExitFailed;
     return save(store, request.image, context, notices) ? ExitOk : ExitFailed;
@@ -151,18 +150,14 @@ int downloadCommand(const TransferRequest& request, CliContext& context)
 int uploadCommand(const TransferRequest& request, CliContext& context)
 {
     CliNotices notices(context.err, context.answers);
-    FavouritesStore store(notices);
+    FavouritesStore store;
     notices.setSubject(request.image);
     if (loadImageFile(request.image, store, notices) != ImageFileLoad::Loaded)
         return ExitFailed;
     notices.setSubject({});
     // What the sequence is about to send, read back first.
-    {
-        FavouritesStore copy(notices);
-        for (int i = 0; i < store.count(); ++i)
-            copy.append(store.name(i), store.url(i));
-        checkedImageBytes(copy, request.image);
-    }
+    const BuiltImage image = BuildSection(store.entries());
+    checkedImageBytes(image, request.image);
 
     if (!request.confirmed) {
         if (!notices.canAsk())
@@ -182,8 +177,7 @@ int uploadCommand(const TransferRequest& request, CliContext& context)
 
     const std::shared_ptr<PhoneLibrary> library = openPhone(context);
     if (!request.backup.isEmpty()) {
-        FavouritesStore old(notices);
-        old.ClearAll();
+        FavouritesStore old;
         if (!download(old, *library, context, notices, request.port, QStringLiteral("the backup download")) ||
             !save(old, request.backup, context, notices)) {
             context.err << "linkwell-cli: no backup in " << request.backup
@@ -194,7 +188,7 @@ int uploadCommand(const TransferRequest& request, CliContext& context)
 
     WatchedPhone phone(*library);
     notices.setSubject(QStringLiteral("COM%1").arg(request.port));
-    const bool uploaded = UploadFavourites(store, phone, printHistory(context.out), notices, request.port);
+    const bool uploaded = UploadFavourites(image, phone, printHistory(context.out), notices, request.port);
     notices.setSubject({});
     if (uploaded)
         return ExitOk;

@@ -3,9 +3,8 @@
 // (imageMismatch, the same check the program runs before it writes or sends
 // an image). Entries the program refuses (0x00 or 0x01 in a field, an empty
 // URL) are left out as the program leaves them out.
-#include "store/favouritesstore.h"
 #include "store/imagecheck.h"
-#include "store/notices.h"
+#include "store/sectionimage.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -39,13 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         entries.append({name, url});
     }
 
-    SilentNotices notices;
-    FavouritesStore store(notices);
-    for (const auto& [name, url] : entries)
-        store.append(name, url);
-    store.BuildSection();
-    const QByteArray image(store.TxBuffer.data(), std::max<int>(store.DataSize, limits::SignatureSize));
-    const QString mismatch = imageMismatch(image, entries);
+    const BuiltImage image = BuildSection(entries);
+    const QString mismatch = imageMismatch(image.bytes, entries);
     if (!mismatch.isEmpty()) {
         std::fprintf(stderr, "%s\n", mismatch.toLocal8Bit().constData());
         std::abort();

@@ -1,9 +1,8 @@
-// Arbitrary bytes and an arbitrary DataSize into ParseSection, then
+// Arbitrary bytes and an arbitrary reported size into ParseSection, then
 // BuildSection, then a second parse of the built image. Checks that nothing
 // reads outside the buffers (the sanitizers), that the image never passes its
 // largest size, and that the second parse gives exactly what was written.
 #include "store/favouritesstore.h"
-#include "store/notices.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -24,56 +23,48 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace linkwell;
     if (size < 4)
         return 0;
-    linkwell::SilentNotices notices;
-    FavouritesStore first(notices);
     std::int32_t dataSize;
     std::memcpy(&dataSize, data, 4);
     // Mostly sizes near the buffer, now and then any value a phone might report.
     if (!(dataSize & 0x40000000))
         dataSize = std::int32_t(std::uint32_t(dataSize) % 2100);
-    data += 4;
-    size -= 4;
-    std::memcpy(first.RxBuffer.data(), data, std::min<std::size_t>(size, limits::BufferSize));
-    first.DataSize = dataSize;
+    const QByteArray received(reinterpret_cast<const char*>(data + 4), qsizetype(size - 4));
 
-    first.ParseSection();
-    if (first.BadHeaderFlag)
+    const ParsedImage parsed = ParseSection(received, dataSize);
+    if (parsed.badHeader)
         return 0;
-    const QList<QByteArray> names = first.NameList();
-    const QList<QByteArray> urls = first.UrlList();
+    FavouritesStore first;
+    first.adopt(parsed.entries);
 
-    first.BuildSection();
-    check(first.DataSize >= 0 && first.DataSize <= limits::MaxImageSize);
+    const BuiltImage built = first.BuildSection();
+    check(built.size >= 0 && built.size <= limits::MaxImageSize);
     check(first.count() <= limits::MaxEntries);
+    check(built.mismatch.isEmpty());
 
-    FavouritesStore second(notices);
-    second.RxBuffer = first.TxBuffer;
-    second.DataSize = first.DataSize;
-    second.ParseSection();
-    check(!second.BadHeaderFlag);
+    const ParsedImage second = ParseSection(transferBuffer(built), built.size);
+    check(!second.badHeader);
 
-    const int kept = first.count();
-    const int written = second.count();
-    std::int32_t expectedSize = written ? limits::SignatureSize : 0;
-    for (int i = 0; i < written; ++i)
-        expectedSize += std::int32_t(second.name(i).size() + second.url(i).size()) + limits::RecordOverhead;
-    check(expectedSize == first.DataSize);
+    const qsizetype kept = first.count();
+    const qsizetype written = second.entries.size();
+    std::int64_t expectedSize = written ? limits::SignatureSize : 0;
+    for (const auto& [name, url] : second.entries)
+        expectedSize += name.size() + url.size() + limits::RecordOverhead;
+    check(expectedSize == built.size);
 
-    if (!first.OverflowFlag) {
-        check(written == kept);
-        check(second.NameList() == names.mid(0, kept));
-        check(second.UrlList() == urls.mid(0, kept));
+    if (!built.cut) {
+        check(second.entries == parsed.entries.mid(0, kept));
         return 0;
     }
     // A cut image holds whole records and, at most, one cut record last.
     check(written <= kept);
-    for (int i = 0; i < written; ++i) {
-        const bool last = i == written - 1;
-        if (!last) {
-            check(second.name(i) == names[i] && second.url(i) == urls[i]);
+    for (qsizetype i = 0; i < written; ++i) {
+        const auto& [name, url] = second.entries[i];
+        const auto& [fullName, fullUrl] = parsed.entries[i];
+        if (i < written - 1) {
+            check(name == fullName && url == fullUrl);
         } else {
-            check(urls[i].startsWith(second.url(i)) && !second.url(i).isEmpty());
-            check(names[i].startsWith(second.name(i)));
+            check(fullUrl.startsWith(url) && !url.isEmpty());
+            check(fullName.startsWith(name));
         }
     }
     return 0;

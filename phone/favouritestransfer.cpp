@@ -4,7 +4,8 @@
 #include "phonelibrary.h"
 #include "store/favouritesstore.h"
 #include "store/imagecheck.h"
-#include "store/notices.h"
+#include "imagemessages.h"
+#include "notices.h"
 
 #include <stdexcept>
 
@@ -18,11 +19,9 @@ bool linkOpened(std::int32_t result)
     return result == 0 || result == -1;
 }
 
-std::int32_t openLink(FavouritesStore& store, PhoneLibrary& phone, const HistorySink& history,
-                      Notices& notices, std::uint8_t port)
+std::int32_t openLink(PhoneLibrary& phone, const HistorySink& history, Notices& notices, std::uint8_t port)
 {
     const std::int32_t result = phone.InitGBPMode(port);
-    store.DataSize = result;
     history(GbpResultText(QStringLiteral("InitGBPMode"), result));
     if (!linkOpened(result))
         notices.beep();
@@ -36,56 +35,50 @@ void closeLink(PhoneLibrary& phone, const HistorySink& history)
 
 } // namespace
 
-DownloadOutcome DownloadFavourites(FavouritesStore& store, PhoneLibrary& phone,
-                                   const HistorySink& history, Notices& notices,
-                                   std::uint8_t port)
+Download DownloadFavourites(PhoneLibrary& phone, const HistorySink& history, Notices& notices,
+                            std::uint8_t port)
 {
-    if (!linkOpened(openLink(store, phone, history, notices, port)))
-        return DownloadOutcome::LinkFailed;
+    Download out;
+    if (!linkOpened(openLink(phone, history, notices, port)))
+        return out;
 
-    FavouritesStore received(notices);
-    received.ClearAll();
-    received.DataSize = phone.ReadNVMFile(FavouritesSection, FavouritesSubsection,
-                                          received.RxBuffer.data(), limits::TransferSize);
-    store.DataSize = received.DataSize;
-    history(GbpResultText(QStringLiteral("ReadNVMFile"), received.DataSize));
+    QByteArray buffer(limits::TransferSize, '\0');
+    const std::int32_t size =
+        phone.ReadNVMFile(FavouritesSection, FavouritesSubsection, buffer.data(), limits::TransferSize);
+    history(GbpResultText(QStringLiteral("ReadNVMFile"), size));
 
     // After a failed read the buffer is still all zero, so this shows "Bad header".
-    received.ParseSection();
-    const bool loaded = !received.BadHeaderFlag;
-    received.BadHeaderFlag = 0;
+    const ParsedImage parsed = ParseSection(buffer, size);
+    const bool loaded = reportParsed(parsed, notices);
 
-    // Only to measure: the store keeps every downloaded entry, fitting or not.
-    received.BuildSection();
-    received.OverflowFlag = 0;
-    store.DataSize = received.DataSize;
-    history(QStringLiteral("Actual data size: ") + QString::number(received.DataSize));
+    // Built only to measure: the entries keep their full texts, fitting or not.
+    FavouritesStore received;
+    received.adopt(parsed.entries);
+    const BuiltImage image = received.BuildSection();
+    reportBuilt(image, notices, {});
+    history(QStringLiteral("Actual data size: ") + QString::number(image.size));
 
     closeLink(phone, history);
 
-    if (!loaded)
-        return DownloadOutcome::NotLoaded;
-    store.adoptLoaded(received);
-    return DownloadOutcome::Loaded;
+    if (loaded) {
+        out.outcome = DownloadOutcome::Loaded;
+        out.entries = received.entries();
+    } else {
+        out.outcome = DownloadOutcome::NotLoaded;
+    }
+    return out;
 }
 
-bool UploadFavourites(FavouritesStore& store, PhoneLibrary& phone, const HistorySink& history,
+bool UploadFavourites(const BuiltImage& image, PhoneLibrary& phone, const HistorySink& history,
                       Notices& notices, std::uint8_t port)
 {
-    store.DataSize = 0;
-    if (!linkOpened(openLink(store, phone, history, notices, port)))
+    if (!linkOpened(openLink(phone, history, notices, port)))
         return false;
 
-    store.BuildSection();
-    const std::int32_t imageSize = store.DataSize;
-    if (store.OverflowFlag) {
-        notices.beep();
-        notices.message(QStringLiteral("Too many characters. Truncated"));
-        store.OverflowFlag = 0;
-    }
+    reportBuilt(image, notices, QStringLiteral("Too many characters. Truncated"));
     // Nothing reaches the phone that would not read back as the list.
     try {
-        requireBuiltImageReadsBack(store, "nothing was sent to the phone");
+        requireReadsBack(image, "nothing was sent to the phone");
     } catch (...) {
         closeLink(phone, history);
         throw;
@@ -99,11 +92,12 @@ bool UploadFavourites(FavouritesStore& store, PhoneLibrary& phone, const History
     }
 
     // The whole transfer buffer goes: the image, then zeros.
+    const QByteArray buffer = transferBuffer(image);
     const std::int32_t written = phone.WriteNVMFile(FavouritesSection, FavouritesSubsection,
-                                                    store.TxBuffer.data(), limits::TransferSize);
+                                                    buffer.constData(), limits::TransferSize);
     history(GbpResultText(QStringLiteral("WriteNVMFile"), written));
     if (written == 0)
-        history(QStringLiteral("Uploaded ") + QString::number(imageSize) +
+        history(QStringLiteral("Uploaded ") + QString::number(image.size) +
                 QStringLiteral("/2000 bytes (max. 1998)."));
     else
         notices.beep(); // nothing was uploaded, and the history must not say otherwise

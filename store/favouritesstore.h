@@ -1,17 +1,12 @@
 #pragma once
 
-#include "limits.h"
+#include "sectionimage.h"
 
 #include <QByteArray>
 #include <QList>
-#include <array>
-#include <cstdint>
-#include <functional>
 #include <stdexcept>
 
 namespace linkwell {
-
-class Notices;
 
 // The failure of an access to the store outside 0 to count - 1. Its text is
 // what the generic error box shows.
@@ -24,28 +19,15 @@ private:
     int index_;
 };
 
-// The favourites held while the program runs, and their byte image.
-//
-// Names and URLs are Windows-1250 byte strings kept in two parallel lists;
-// every mutation touches both at the same index, so the lists never drift.
-// The buffers, DataSize and the two flags are shared working state that the
-// phone sequences, the file commands and the editing commands read right after
-// the operation that set them.
+// The favourites held while the program runs: names and URLs as
+// Windows-1250 bytes, in list order, duplicates allowed. The store only holds
+// and answers; whoever changes it shows what happened.
 class FavouritesStore {
 public:
-    using Buffer = std::array<char, limits::BufferSize>;
-
-    explicit FavouritesStore(Notices& notices);
-
-    Buffer RxBuffer{};
-    Buffer TxBuffer{};
-    std::int32_t DataSize = 0;
-    std::uint8_t OverflowFlag = 0;
-    std::uint8_t BadHeaderFlag = 0;
-
-    const QList<QByteArray>& NameList() const { return names_; }
-    const QList<QByteArray>& UrlList() const { return urls_; }
-    int count() const { return int(names_.size()); }
+    const ImageEntries& entries() const { return entries_; }
+    QList<QByteArray> NameList() const;
+    QList<QByteArray> UrlList() const;
+    int count() const { return int(entries_.size()); }
 
     // Each of these throws ListIndexError for an index outside the store.
     const QByteArray& name(int index) const;
@@ -57,28 +39,23 @@ public:
     void insert(int index, const QByteArray& name, const QByteArray& url);
     void append(const QByteArray& name, const QByteArray& url);
 
-    // Empties both lists and zeroes RxBuffer; nothing else changes. The owner
-    // learns of it through the handler so it can empty its list box too.
-    void ClearAll();
-    void setClearedHandler(std::function<void()> handler) { cleared_ = std::move(handler); }
+    void ClearAll() { entries_.clear(); }
+    // Takes the entries of a download or an opened file in place of its own.
+    void adopt(ImageEntries entries) { entries_ = std::move(entries); }
 
-    // Takes over the entries, buffers and size of a store that a load filled,
-    // as if the load had run here. Loads run on a scratch store first so a
-    // failed one leaves this store as it was.
-    void adoptLoaded(FavouritesStore& loaded);
-
-    // Appends the entries of the first DataSize bytes of RxBuffer.
-    void ParseSection();
-    // Writes the image of the store into TxBuffer and its size into DataSize.
-    void BuildSection();
+    // The image of the store. Entries past the 100th leave the store as they
+    // leave the image; the result says how many went.
+    BuiltImage BuildSection();
+    // imageSizeWith for the store's entries.
+    qint64 sizeWith(int index, const QByteArray& name, const QByteArray& url) const
+    {
+        return imageSizeWith(entries_, index, name, url);
+    }
 
 private:
     void checkIndex(int index) const;
 
-    Notices& notices_;
-    QList<QByteArray> names_;
-    QList<QByteArray> urls_;
-    std::function<void()> cleared_;
+    ImageEntries entries_;
 };
 
 } // namespace linkwell

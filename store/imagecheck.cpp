@@ -1,8 +1,7 @@
 #include "imagecheck.h"
 
-#include "favouritesstore.h"
 #include "limits.h"
-#include "notices.h"
+#include "sectionimage.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -67,50 +66,32 @@ QString imageMismatch(const QByteArray& image, const ImageEntries& expected)
         std::memcmp(image.constData(), limits::Signature.data(), limits::SignatureSize) != 0)
         return QStringLiteral("the image does not begin with its signature");
 
-    SilentNotices notices;
-    FavouritesStore read(notices);
-    std::memcpy(read.RxBuffer.data(), image.constData(), size_t(image.size()));
-    read.DataSize = std::int32_t(image.size());
-    read.ParseSection();
+    const ImageEntries read = ParseSection(image, std::int32_t(image.size())).entries;
 
     qint64 meantSize = 0;
     const ImageEntries meant = expectedContent(expected, &meantSize);
-    const int common = int(std::min<qsizetype>(meant.size(), read.count()));
-    for (int i = 0; i < common; ++i) {
-        if (read.url(i) != meant[i].second)
+    const qsizetype common = std::min(meant.size(), read.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        if (read[i].second != meant[i].second)
             return QStringLiteral("entry %1: the URL reads back as %2 instead of %3")
                 .arg(i + 1)
-                .arg(shown(read.url(i)), shown(meant[i].second));
-        if (read.name(i) != meant[i].first)
+                .arg(shown(read[i].second), shown(meant[i].second));
+        if (read[i].first != meant[i].first)
             return QStringLiteral("entry %1: the name reads back as %2 instead of %3")
                 .arg(i + 1)
-                .arg(shown(read.name(i)), shown(meant[i].first));
+                .arg(shown(read[i].first), shown(meant[i].first));
     }
-    if (read.count() != meant.size())
-        return QStringLiteral("the image reads back as %1 entries instead of %2").arg(read.count()).arg(meant.size());
+    if (read.size() != meant.size())
+        return QStringLiteral("the image reads back as %1 entries instead of %2").arg(read.size()).arg(meant.size());
     if (image.size() != meantSize)
         return QStringLiteral("the image is %1 bytes instead of %2").arg(image.size()).arg(meantSize);
     return {};
 }
 
-} // namespace linkwell
-
-namespace linkwell {
-
-QString builtImageMismatch(const FavouritesStore& store)
+void requireReadsBack(const BuiltImage& image, const char* nothingDone)
 {
-    ImageEntries entries;
-    for (int i = 0; i < store.count(); ++i)
-        entries.append({store.NameList().at(i), store.UrlList().at(i)});
-    const int size = std::max<int>(store.DataSize, limits::SignatureSize);
-    return imageMismatch(QByteArray(store.TxBuffer.data(), size), entries);
-}
-
-void requireBuiltImageReadsBack(const FavouritesStore& store, const char* nothingDone)
-{
-    const QString mismatch = builtImageMismatch(store);
-    if (!mismatch.isEmpty())
-        throw std::runtime_error(("The image does not read back as the list (" + mismatch + "); ").toStdString()
+    if (!image.mismatch.isEmpty())
+        throw std::runtime_error(("The image does not read back as the list (" + image.mismatch + "); ").toStdString()
                                  + nothingDone);
 }
 

@@ -7,8 +7,8 @@
 
 namespace linkwell {
 
-// (name, URL) pairs of Windows-1250 bytes, in the order they go into an image.
 using ImageEntries = QList<QPair<QByteArray, QByteArray>>;
+struct BuiltImage;
 
 // Whether the bytes can stand in a name or URL of the image: 0x00 ends a field
 // and "a byte followed by 0x01" ends a name when read back, so neither byte can
@@ -24,12 +24,8 @@ bool isStorableText(const QByteArray& text);
 // always differs.
 QString imageMismatch(const QByteArray& image, const ImageEntries& expected);
 
-class FavouritesStore;
-// imageMismatch of the image the last BuildSection left in the store's
-// TxBuffer (the bare signature for an empty store) against its entries.
-QString builtImageMismatch(const FavouritesStore& store);
 // Throws std::runtime_error "The image does not read back as the list (...);
-// " followed by `nothingDone` when builtImageMismatch finds a difference.
-void requireBuiltImageReadsBack(const FavouritesStore& store, const char* nothingDone);
+// " followed by `nothingDone` when the image's mismatch is not empty.
+void requireReadsBack(const BuiltImage& image, const char* nothingDone);
 
 } // namespace linkwell

@@ -1,55 +1,33 @@
 #include "imagefile.h"
 
-#include "favouritesstore.h"
-#include "notices.h"
+#include "limits.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace linkwell {
 
-ImageFileLoad loadImageFile(const QString& path, FavouritesStore& store, Notices& notices)
+ImageFileBytes readImageFile(const QString& path)
 {
-    // The file is read into a scratch store: the caller's list changes only
-    // when the whole file is accepted.
-    FavouritesStore loaded(notices);
-    loaded.ClearAll();
-    loaded.DataSize = 0;
-    if (!QFileInfo::exists(path))
-        notices.message(QStringLiteral("File not exists."));
-
+    ImageFileBytes out;
+    out.existed = QFileInfo::exists(path);
     QFile file(path);
-    qint64 read = -1;
-    if (file.open(QIODevice::ReadOnly)) {
-        read = file.read(loaded.RxBuffer.data(), limits::BufferSize);
-        file.close();
-    }
-    if (read < 0) {
-        notices.beep();
-        notices.message(QStringLiteral("Error reading binary file."));
-        return ImageFileLoad::ReadFailed;
-    }
-    loaded.DataSize = std::int32_t(read);
-
-    loaded.ParseSection();
-    if (loaded.BadHeaderFlag) {
-        notices.beep();
-        return ImageFileLoad::Refused;
-    }
-    loaded.BuildSection();
-    if (loaded.OverflowFlag) {
-        // An image that does not fit is refused as a whole.
-        notices.beep();
-        notices.message(QStringLiteral("Too many characters."));
-        return ImageFileLoad::Refused;
-    }
-    store.adoptLoaded(loaded);
-    return ImageFileLoad::Loaded;
+    if (!file.open(QIODevice::ReadOnly))
+        return out;
+    out.bytes.resize(limits::BufferSize);
+    const qint64 read = file.read(out.bytes.data(), limits::BufferSize);
+    out.read = read >= 0;
+    out.bytes.resize(qsizetype(std::max<qint64>(read, 0)));
+    return out;
 }
 
-bool writeImageFile(const QString& path, const char* data, qint64 size, const ImageWriter& writer)
+bool writeImageFile(const QString& path, const QByteArray& bytes, const ImageWriter& writer)
 {
+    const char* data = bytes.constData();
+    const qint64 size = bytes.size();
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))

@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "phone/favouritestransfer.h"
+#include "phone/imagemessages.h"
 #include "ui/buttonkeys.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
@@ -10,7 +11,7 @@
 #include "ui/phonebusy.h"
 #include "ui/textfit.h"
 #include "store/limits.h"
-#include "store/notices.h"
+#include "phone/notices.h"
 #include "ui/uifonts.h"
 #include "ui_Unit1.h"
 
@@ -35,7 +36,6 @@ TForm1::TForm1(Notices& notices, const QString& settingsFolder, QWidget* parent)
                                               QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
                           : settingsFolder),
       settings_(settingsFolder_, notices),
-      store_(notices),
       files_(store_, notices, *this, initialFileFolder(QCoreApplication::applicationDirPath(), QDir::homePath()))
 {
     installFontSubstitutes();
@@ -143,8 +143,8 @@ void TForm1::connectHandlers()
 void TForm1::FormCreate()
 {
     Image1->setPixmap(QPixmap(QStringLiteral(":/JMENO")));
-    store_.setClearedHandler([this] { ListBox1->clearItems(); });
     store_.ClearAll();
+    ListBox1->clearItems();
     const char digit = settings_.readPortDigit();
     RadioButtons[size_t(digit - '1')]->setChecked(true);
 }
@@ -298,9 +298,9 @@ void TForm1::enterEditMode()
         EditStyle->setChecked(false);
         return;
     }
-    store_.BuildSection();
-    store_.OverflowFlag = 0;
-    otherSize_ = OtherSizeOf(store_.DataSize, store_.name(i), store_.url(i));
+    const BuiltImage image = store_.BuildSection();
+    reportBuilt(image, notices_, {});
+    otherSize_ = OtherSizeOf(image.size, store_.name(i), store_.url(i));
     Memo1->setReadOnly(false);
     Memo2->setReadOnly(false);
     // Edit mode edits the stored texts, whatever the view.
@@ -383,12 +383,13 @@ PhoneLibrary& TForm1::phone()
 void TForm1::btnDownloadClick()
 {
     PhoneBusy busy(notices_);
-    const DownloadOutcome outcome = DownloadFavourites(
-        store_, phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(), portNumber_);
+    Download download = DownloadFavourites(
+        phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(), portNumber_);
     // A download that loaded nothing leaves the user's list, and the caption
     // that names it.
-    if (outcome != DownloadOutcome::Loaded)
+    if (download.outcome != DownloadOutcome::Loaded)
         return;
+    store_.adopt(std::move(download.entries));
     showLoadedList();
     setWindowTitle(QStringLiteral("Linkwell: downloaded phone data"));
 }
@@ -401,7 +402,7 @@ void TForm1::btnUploadClick()
                                             "phone. Upload anyway?")))
         return;
     PhoneBusy busy(notices_);
-    UploadFavourites(store_, phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(),
+    UploadFavourites(BuildSection(store_.entries()), phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(),
                      portNumber_);
 }
 
@@ -429,8 +430,9 @@ void TForm1::setNewEntryOpener(NewEntryOpener opener, std::function<void()> rese
 
 void TForm1::btnNewClick()
 {
-    store_.BuildSection();
-    const QString refusal = InsertRefusal(store_.count(), store_.DataSize);
+    const BuiltImage image = store_.BuildSection();
+    reportBuilt(image, notices_, {});
+    const QString refusal = InsertRefusal(store_.count(), image.size);
     if (!refusal.isEmpty()) {
         notices_.beep();
         notices_.message(refusal);
@@ -438,7 +440,7 @@ void TForm1::btnNewClick()
     }
     if (!openNewEntry_)
         throw std::logic_error("No new-entry dialog");
-    const std::optional<EntNameUrl> entry = openNewEntry_(store_.DataSize);
+    const std::optional<EntNameUrl> entry = openNewEntry_(image.size);
     if (entry) {
         // After the selected row; an empty list has none, so the entry goes first.
         const int p = ListBox1->itemIndex() + 1;

@@ -1,6 +1,6 @@
 #include "dialog.h"
 
-#include "store/notices.h"
+#include "phone/notices.h"
 #include "ui/buttonkeys.h"
 #include "ui/controls.h"
 #include "ui/guard.h"

@@ -1,6 +1,6 @@
 #include "guard.h"
 
-#include "store/notices.h"
+#include "phone/notices.h"
 
 #include <exception>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/notices.h"
+#include "phone/notices.h"
 
 #include <QMessageBox>
 #include <QPointer>

@@ -1,14 +1,13 @@
 #include "sectionfiles.h"
 
+#include "phone/imagemessages.h"
+#include "phone/notices.h"
 #include "store/favouritesstore.h"
 #include "store/imagecheck.h"
-#include "store/limits.h"
-#include "store/notices.h"
 
 #include <QFileInfo>
 #include <QStringList>
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace linkwell {
@@ -51,23 +50,16 @@ void SectionFiles::save()
                                                 folder_});
     if (path.isEmpty())
         return;
-    store_.DataSize = 0;
     if (QFileInfo::exists(path) &&
         !notices_.confirm(QStringLiteral("File exists.\r\nOverwrite file?")))
         return;
 
-    store_.BuildSection();
-    if (store_.OverflowFlag) {
-        notices_.beep();
-        notices_.message(QStringLiteral("Too many characters. Truncated."));
-        store_.OverflowFlag = 0;
-    }
-
-    requireBuiltImageReadsBack(store_, "nothing was written");
+    const BuiltImage image = store_.BuildSection();
+    reportBuilt(image, notices_, QStringLiteral("Too many characters. Truncated."));
+    requireReadsBack(image, "nothing was written");
     // An empty store is saved as the bare signature: a file of no bytes
     // would be refused with "Bad header" when opened again.
-    const qint64 size = std::max<qint64>(store_.DataSize, limits::SignatureSize);
-    if (!writeImageFile(path, store_.TxBuffer.data(), size, writer_)) {
+    if (!writeImageFile(path, image.bytes, writer_)) {
         notices_.beep();
         notices_.message(QStringLiteral("Error writing binary file."));
         return;

@@ -1,6 +1,6 @@
 #include "settingsfile.h"
 
-#include "store/notices.h"
+#include "phone/notices.h"
 
 #include <QByteArray>
 #include <QDir>

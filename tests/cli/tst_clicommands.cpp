@@ -5,7 +5,7 @@
 #include "entries.h"
 
 #include "store/favouritesstore.h"
-#include "store/notices.h"
+#include "phone/notices.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -110,11 +110,8 @@ Bookmarks bookmarks(const QList<QPair<QString, QString>>& entries)
 // The image the window's builder makes of these entries.
 QByteArray windowImage(const Entries& entries)
 {
-    SilentNotices notices;
-    FavouritesStore store(notices);
-    testing::fill(store, entries);
-    store.BuildSection();
-    return QByteArray(store.TxBuffer.data(), store.DataSize);
+    const BuiltImage image = BuildSection(entries);
+    return image.bytes.left(image.size);
 }
 
 // Entries whose records take exactly `bytes` bytes of an image, none of
@@ -445,11 +442,7 @@ private slots:
         // After a first short entry, so the last record does not start at 7.
         const Entries entries{{"a", "b"}, {QByteArray(nameSize, 'n'), QByteArray(urlSize - 6, 'u')}};
         QCOMPARE(recordExcess(13, urlSize - 6, nameSize), excess);
-        SilentNotices notices;
-        FavouritesStore store(notices);
-        testing::fill(store, entries);
-        store.BuildSection();
-        QCOMPARE(bool(store.OverflowFlag), excess > 0);
+        QCOMPARE(BuildSection(entries).cut, excess > 0);
     }
 
     void truncateCutsAsTheWindowDoes_data()
@@ -740,7 +733,7 @@ private slots:
         name[name.size() - 1] = QChar(0x0416);
         QElapsedTimer timer;
         timer.start();
-        const BuiltImage image = buildImage({{name, QStringLiteral("http://a/"), QStringLiteral("in"), 1}}, BuildOptions{});
+        const BuildResult image = buildImage({{name, QStringLiteral("http://a/"), QStringLiteral("in"), 1}}, BuildOptions{});
         QVERIFY2(timer.elapsed() < testing::timeBound(1500), qPrintable(QString::number(timer.elapsed())));
         // Too big for the image, and too long for an entry; the character
         // past both limits is not reached.

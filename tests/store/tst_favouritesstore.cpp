@@ -1,10 +1,8 @@
-#include "recordingnotices.h"
 #include "entries.h"
 #include "store/favouritesstore.h"
 
 #include <QRandomGenerator>
 #include <QTest>
-#include <cstring>
 
 using namespace linkwell;
 using namespace linkwell::testing;
@@ -19,19 +17,6 @@ QByteArray filled(int size, char c = 'x')
 QByteArray signature()
 {
     return QByteArray(limits::Signature.data(), limits::SignatureSize);
-}
-
-void loadRx(FavouritesStore& store, const QByteArray& bytes, int dataSize)
-{
-    store.RxBuffer.fill('\0');
-    std::memcpy(store.RxBuffer.data(), bytes.constData(),
-                size_t(std::min<qsizetype>(bytes.size(), limits::BufferSize)));
-    store.DataSize = dataSize;
-}
-
-QByteArray txImage(const FavouritesStore& store)
-{
-    return QByteArray(store.TxBuffer.data(), store.DataSize);
 }
 
 } // namespace
@@ -51,8 +36,9 @@ private slots:
     void parsesImages();
     void parseNeverReadsPastBuffer_data();
     void parseNeverReadsPastBuffer();
-    void badHeaderLeavesStoreAlone();
-    void clearAllEmptiesOnlyStoreAndRx();
+    void badHeaderReadsNoEntry();
+    void sizeWithAnEntry_data();
+    void sizeWithAnEntry();
     void outOfRangeAccessFails_data();
     void outOfRangeAccessFails();
     void mutationsKeepListsParallel();
@@ -84,18 +70,15 @@ void TestFavouritesStore::buildsExactBytes()
     QFETCH(QByteArray, image);
     QFETCH(int, dataSize);
 
-    RecordingNotices notices;
-    FavouritesStore store(notices);
-    fill(store, entries);
-    store.TxBuffer.fill('\x55'); // stale bytes must not survive a build
-    store.BuildSection();
+    const BuiltImage built = BuildSection(entries);
 
-    QCOMPARE(store.DataSize, dataSize);
-    QCOMPARE(store.OverflowFlag, std::uint8_t(0));
-    QCOMPARE(QByteArray(store.TxBuffer.data(), image.size()), image);
-    const QByteArray rest(store.TxBuffer.data() + image.size(), limits::BufferSize - image.size());
-    QCOMPARE(rest, QByteArray(rest.size(), '\0'));
-    QVERIFY(notices.log.isEmpty());
+    QCOMPARE(built.size, dataSize);
+    QVERIFY(!built.cut);
+    QCOMPARE(built.entriesDropped, 0);
+    QCOMPARE(built.bytes, image);
+    QCOMPARE(built.mismatch, QString());
+    // What a phone write sends: the image, then zeros to 2000 bytes.
+    QCOMPARE(transferBuffer(built), image + QByteArray(limits::TransferSize - image.size(), '\0'));
 }
 
 void TestFavouritesStore::buildLimits_data()
@@ -139,27 +122,24 @@ void TestFavouritesStore::buildLimits()
     QFETCH(bool, overflow);
     QFETCH(Entries, written);
 
-    RecordingNotices notices;
-    FavouritesStore store(notices);
+    FavouritesStore store;
     fill(store, entries);
-    store.BuildSection();
+    const BuiltImage built = store.BuildSection();
 
-    QCOMPARE(store.DataSize, dataSize);
-    QCOMPARE(store.OverflowFlag, std::uint8_t(overflow));
-    QVERIFY(store.DataSize <= limits::MaxImageSize);
+    QCOMPARE(built.size, dataSize);
+    QCOMPARE(built.bytes.size(), dataSize);
+    QCOMPARE(built.cut, overflow);
+    QVERIFY(built.size <= limits::MaxImageSize);
     QCOMPARE(entriesOf(store), entries); // the store keeps the full texts
 
-    FavouritesStore reread(notices);
-    loadRx(reread, txImage(store), store.DataSize);
-    reread.ParseSection();
-    QCOMPARE(entriesOf(reread), written);
-    QVERIFY(notices.log.isEmpty());
+    QCOMPARE(ParseSection(built.bytes, built.size).entries, written);
+    QCOMPARE(built.mismatch, QString());
 }
 
 void TestFavouritesStore::buildDropsEntriesOverHundred_data()
 {
     QTest::addColumn<int>("entries");
-    QTest::addColumn<int>("messages");
+    QTest::addColumn<int>("dropped");
     QTest::newRow("100 kept whole") << 100 << 0;
     QTest::newRow("101") << 101 << 1;
     QTest::newRow("103") << 103 << 3;
@@ -168,16 +148,15 @@ void TestFavouritesStore::buildDropsEntriesOverHundred_data()
 void TestFavouritesStore::buildDropsEntriesOverHundred()
 {
     QFETCH(int, entries);
-    QFETCH(int, messages);
+    QFETCH(int, dropped);
 
-    RecordingNotices notices;
-    FavouritesStore store(notices);
+    FavouritesStore store;
     for (int i = 0; i < entries; ++i)
         store.append(QByteArray::number(i), "u");
-    store.BuildSection();
+    const BuiltImage built = store.BuildSection();
 
-    QCOMPARE(notices.log,
-             QStringList(messages, QStringLiteral("message: No. of entries truncated to 100(=max).")));
+    QCOMPARE(built.entriesDropped, dropped);
+    QCOMPARE(ParseSection(built.bytes, built.size).entries.size(), 100);
     QCOMPARE(store.count(), 100);
     QCOMPARE(store.NameList().last(), QByteArray("99"));
     QCOMPARE(store.UrlList().size(), 100);
@@ -188,9 +167,8 @@ void TestFavouritesStore::builtImagesParseBack()
     // Random stores of up to 100 entries whose image fits: the parse of the
     // built image is the store itself, order and duplicates included.
     QRandomGenerator random(20261208);
-    RecordingNotices notices;
     for (int round = 0; round < 300; ++round) {
-        FavouritesStore store(notices);
+        FavouritesStore store;
         const int entries = int(random.bounded(101));
         int size = limits::SignatureSize;
         for (int i = 0; i < entries; ++i) {
@@ -206,16 +184,11 @@ void TestFavouritesStore::builtImagesParseBack()
             size += int(name.size() + url.size()) + limits::RecordOverhead;
             store.append(name, url);
         }
-        store.BuildSection();
-        QCOMPARE(store.OverflowFlag, std::uint8_t(0));
-        QCOMPARE(store.DataSize, store.count() ? size : 0);
-
-        FavouritesStore reread(notices);
-        loadRx(reread, QByteArray(store.TxBuffer.data(), limits::BufferSize), store.DataSize);
-        reread.ParseSection();
-        QCOMPARE(entriesOf(reread), entriesOf(store));
+        const BuiltImage built = store.BuildSection();
+        QVERIFY(!built.cut);
+        QCOMPARE(built.size, store.count() ? size : 0);
+        QCOMPARE(ParseSection(transferBuffer(built), built.size).entries, entriesOf(store));
     }
-    QVERIFY(notices.log.isEmpty());
 }
 
 void TestFavouritesStore::parsesImages_data()
@@ -257,14 +230,9 @@ void TestFavouritesStore::parsesImages()
     QFETCH(int, dataSize);
     QFETCH(Entries, entries);
 
-    RecordingNotices notices;
-    FavouritesStore store(notices);
-    loadRx(store, image, dataSize);
-    store.BadHeaderFlag = 1; // a parse clears a flag left over from earlier
-    store.ParseSection();
-    QCOMPARE(store.BadHeaderFlag, std::uint8_t(0));
-    QCOMPARE(entriesOf(store), entries);
-    QVERIFY(notices.log.isEmpty());
+    const ParsedImage parsed = ParseSection(image, dataSize);
+    QVERIFY(!parsed.badHeader);
+    QCOMPARE(parsed.entries, entries);
 }
 
 void TestFavouritesStore::parseNeverReadsPastBuffer_data()
@@ -276,6 +244,7 @@ void TestFavouritesStore::parseNeverReadsPastBuffer_data()
     QTest::newRow("22000, as a phone may report") << 22000 << 2048 - 7 - 6;
     QTest::newRow("0") << 0 << -1;
     QTest::newRow("-1") << -1 << -1;
+    QTest::newRow("more bytes arrived than the buffer holds") << 4096 << 2048 - 7 - 6;
 }
 
 void TestFavouritesStore::parseNeverReadsPastBuffer()
@@ -285,65 +254,66 @@ void TestFavouritesStore::parseNeverReadsPastBuffer()
 
     // A full buffer with no zero after the first record: the second URL runs
     // to the last byte of the buffer and must stop there.
-    RecordingNotices notices;
-    FavouritesStore store(notices);
     QByteArray image = signature() + QByteArray("u\0=n\0\x01", 6);
-    image += filled(limits::BufferSize - int(image.size()), 'z');
-    loadRx(store, image, dataSize);
-    store.ParseSection();
+    image += filled(std::max(dataSize, limits::BufferSize) - int(image.size()), 'z');
+    const ImageEntries read = ParseSection(image, dataSize).entries;
 
     if (urlLength < 0) {
-        QCOMPARE(store.count(), 0);
+        QCOMPARE(read.size(), 0);
     } else {
-        QCOMPARE(store.count(), 2);
-        QCOMPARE(store.url(1), filled(urlLength, 'z'));
-        QCOMPARE(store.name(1), QByteArray());
+        QCOMPARE(read.size(), 2);
+        QCOMPARE(read[1].second, filled(urlLength, 'z'));
+        QCOMPARE(read[1].first, QByteArray());
     }
-    QVERIFY(notices.log.isEmpty());
 }
 
-void TestFavouritesStore::badHeaderLeavesStoreAlone()
+void TestFavouritesStore::badHeaderReadsNoEntry()
 {
     const QList<QByteArray> heads{
         QByteArray("MME20CX", 7), // the seventh byte must be 0x00 too
         QByteArray("mME20C\0", 7),
         QByteArray(7, '\0'),
+        QByteArray("MME20C", 6), // the zero is missing, not taken from past the end
     };
     for (const QByteArray& head : heads) {
-        RecordingNotices notices;
-        FavouritesStore store(notices);
-        store.append("kept", "kept.url");
-        loadRx(store, head + QByteArray("u\0=n\0\x01", 6), 13);
-        store.ParseSection();
-        QCOMPARE(store.BadHeaderFlag, std::uint8_t(1));
-        QCOMPARE(notices.log, (QStringList{"beep", "message: Bad header"}));
-        QCOMPARE(entriesOf(store), (Entries{{"kept", "kept.url"}}));
+        const ParsedImage parsed = ParseSection(head + QByteArray("u\0=n\0\x01", 6), 13);
+        QVERIFY2(parsed.badHeader, head.toHex().constData());
+        QCOMPARE(parsed.entries, ImageEntries());
     }
 }
 
-void TestFavouritesStore::clearAllEmptiesOnlyStoreAndRx()
+void TestFavouritesStore::sizeWithAnEntry_data()
 {
-    RecordingNotices notices;
-    FavouritesStore store(notices);
-    int cleared = 0;
-    store.setClearedHandler([&] { ++cleared; });
-    store.append("a", "b");
-    store.RxBuffer.fill('\x7f');
-    store.TxBuffer.fill('\x7f');
-    store.DataSize = 42;
-    store.OverflowFlag = 1;
-    store.BadHeaderFlag = 1;
+    QTest::addColumn<Entries>("entries");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("url");
+    QTest::addColumn<int>("size");
 
-    store.ClearAll();
+    // 7 + (url + 2 + name + 2) per record.
+    const Entries two{{"ab", "cde"}, {"f", "g"}};
+    QTest::newRow("the entry changed") << two << 0 << QByteArray("x") << QByteArray("y") << 7 + 6 + 6;
+    QTest::newRow("the entry grown past the image") << two << 1 << filled(1000) << filled(1000) << 7 + 9 + 2004;
+    QTest::newRow("one more entry") << two << 2 << QByteArray("new") << QByteArray("url") << 7 + 9 + 6 + 10;
+    // An empty store's image counts 0, not the seven bytes of its signature.
+    QTest::newRow("first entry of an empty store") << Entries{} << 0 << QByteArray("n") << QByteArray("u") << 6;
+    // A store whose image is cut counts from the cut size.
+    QTest::newRow("changed in a store that is cut")
+        << Entries{{"a", filled(1990)}, {"b", "c"}} << 1 << QByteArray("bb") << QByteArray("cc") << 1998 - 6 + 8;
+}
 
-    QCOMPARE(store.count(), 0);
-    QCOMPARE(store.UrlList().size(), 0);
-    QCOMPARE(QByteArray(store.RxBuffer.data(), limits::BufferSize), QByteArray(limits::BufferSize, '\0'));
-    QCOMPARE(QByteArray(store.TxBuffer.data(), limits::BufferSize), QByteArray(limits::BufferSize, '\x7f'));
-    QCOMPARE(store.DataSize, 42);
-    QCOMPARE(store.OverflowFlag, std::uint8_t(1));
-    QCOMPARE(store.BadHeaderFlag, std::uint8_t(1));
-    QCOMPARE(cleared, 1);
+void TestFavouritesStore::sizeWithAnEntry()
+{
+    QFETCH(Entries, entries);
+    QFETCH(int, index);
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, url);
+    QFETCH(int, size);
+
+    FavouritesStore store;
+    fill(store, entries);
+    QCOMPARE(store.sizeWith(index, name, url), qint64(size));
+    QCOMPARE(entriesOf(store), entries);
 }
 
 void TestFavouritesStore::outOfRangeAccessFails_data()
@@ -357,8 +327,7 @@ void TestFavouritesStore::outOfRangeAccessFails_data()
 void TestFavouritesStore::outOfRangeAccessFails()
 {
     QFETCH(int, index);
-    RecordingNotices notices;
-    FavouritesStore store(notices);
+    FavouritesStore store;
     fill(store, {{"a", "1"}, {"b", "2"}});
     const std::string text = "List index out of bounds (" + std::to_string(index) + ")";
 
@@ -380,8 +349,7 @@ void TestFavouritesStore::outOfRangeAccessFails()
 
 void TestFavouritesStore::mutationsKeepListsParallel()
 {
-    RecordingNotices notices;
-    FavouritesStore store(notices);
+    FavouritesStore store;
     store.insert(0, "b", "2");
     store.insert(0, "a", "1");
     store.insert(2, "c", "3");
@@ -389,6 +357,10 @@ void TestFavouritesStore::mutationsKeepListsParallel()
     store.replace(1, "B", "22");
     store.removeAt(0);
     QCOMPARE(entriesOf(store), (Entries{{"B", "22"}, {"a", "1"}}));
+    QCOMPARE(store.NameList(), (QList<QByteArray>{"B", "a"}));
+    QCOMPARE(store.UrlList(), (QList<QByteArray>{"22", "1"}));
+    store.ClearAll();
+    QCOMPARE(store.count(), 0);
 }
 
 QTEST_APPLESS_MAIN(TestFavouritesStore)

@@ -90,7 +90,7 @@ void TestControls::errorBoxText()
 void TestControls::guardShowsEscapedFailures()
 {
     testing::RecordingNotices notices;
-    FavouritesStore store(notices);
+    FavouritesStore store;
     runGuarded(notices, [&] { (void)store.name(-1); });
     runGuarded(notices, [] { throw std::runtime_error("Broken"); });
     runGuarded(notices, [] { throw 42; });

@@ -1,0 +1,109 @@
+#include "sectionimage.h"
+
+#include "imagecheck.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace linkwell {
+
+ParsedImage ParseSection(const QByteArray& received, std::int32_t reportedSize)
+{
+    ParsedImage out;
+    const int available = int(std::min<qsizetype>(received.size(), limits::BufferSize));
+    const auto at = [&received, available](qint64 offset) {
+        return offset < available ? received[qsizetype(offset)] : '\0';
+    };
+    for (int i = 0; i < limits::SignatureSize; ++i) {
+        if (at(i) != limits::Signature[size_t(i)]) {
+            out.badHeader = true;
+            return out;
+        }
+    }
+
+    // Bytes past what arrived read as 0x00, so no field runs beyond them
+    // whatever size was reported.
+    const qint64 end = std::min<qint64>(reportedSize, available);
+    qint64 offset = limits::SignatureSize;
+    while (offset < end) {
+        if (at(offset) == '\0')
+            break;
+
+        const qint64 urlStart = offset;
+        while (offset < end && at(offset) != '\0')
+            ++offset;
+        const QByteArray url = received.mid(qsizetype(urlStart), qsizetype(offset - urlStart));
+        offset += 2;
+
+        // A well-formed name ends at its 0x00; the 0x01 look-ahead also ends a
+        // name whose terminator pair lost its zero.
+        const qint64 nameStart = offset;
+        while (offset < end && at(offset) != '\0' && at(offset + 1) != '\x01')
+            ++offset;
+        const QByteArray name =
+            offset > nameStart ? received.mid(qsizetype(nameStart), qsizetype(offset - nameStart)) : QByteArray();
+        offset += 2;
+
+        out.entries.append({name, url});
+    }
+    return out;
+}
+
+BuiltImage BuildSection(const ImageEntries& entries)
+{
+    BuiltImage out;
+    const qsizetype kept = std::min<qsizetype>(entries.size(), limits::MaxEntries);
+    out.entriesDropped = int(entries.size() - kept);
+
+    QByteArray& image = out.bytes;
+    image.reserve(limits::MaxImageSize);
+    image.append(limits::Signature.data(), limits::SignatureSize);
+    // Appends bytes up to the cut offset and reports whether all of them fitted.
+    const auto copyField = [&image](const QByteArray& field, int cutOffset) {
+        const qsizetype room = std::max<qsizetype>(0, cutOffset - image.size());
+        const qsizetype taken = std::min(field.size(), room);
+        image.append(field.constData(), taken);
+        return taken == field.size();
+    };
+
+    for (qsizetype i = 0; i < kept; ++i) {
+        const auto& [name, url] = entries[i];
+        // A record that would start where no URL byte may stand has no room left:
+        // its terminators alone would push the image past the largest size, and
+        // a record that opens with 0x00 reads back as the end of the list anyway.
+        if (image.size() >= limits::UrlCutOffset) {
+            out.cut = true;
+            break;
+        }
+        bool whole = copyField(url, limits::UrlCutOffset);
+        image.append(limits::UrlTerminator, 2);
+        whole = copyField(name, limits::NameCutOffset) && whole;
+        image.append(limits::NameTerminator, 2);
+        if (!whole) {
+            out.cut = true;
+            break;
+        }
+    }
+
+    out.size = kept > 0 ? std::int32_t(image.size()) : 0;
+    out.mismatch = imageMismatch(image, entries.mid(0, kept));
+    return out;
+}
+
+qint64 imageSizeWith(const ImageEntries& entries, qsizetype index, const QByteArray& name,
+                     const QByteArray& url)
+{
+    qint64 size = BuildSection(entries).size + name.size() + url.size() + limits::RecordOverhead;
+    if (index >= 0 && index < entries.size())
+        size -= entries[index].first.size() + entries[index].second.size() + limits::RecordOverhead;
+    return size;
+}
+
+QByteArray transferBuffer(const BuiltImage& image)
+{
+    QByteArray buffer = image.bytes.left(limits::TransferSize);
+    buffer.append(limits::TransferSize - buffer.size(), '\0');
+    return buffer;
+}
+
+} // namespace linkwell

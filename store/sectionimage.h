@@ -1,0 +1,56 @@
+#pragma once
+
+#include "limits.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <cstdint>
+
+// The byte image the phone keeps its favourites in, and the entries it holds,
+// as values: nothing here keeps state or tells anyone anything.
+namespace linkwell {
+
+// (name, URL) pairs of Windows-1250 bytes, in the order they go into an image.
+using ImageEntries = QList<QPair<QByteArray, QByteArray>>;
+
+struct ParsedImage {
+    ImageEntries entries;
+    // The first seven bytes are not the signature; no entry was read.
+    bool badHeader = false;
+};
+
+// The entries of the first `reportedSize` bytes of `received`. A phone may
+// report more than it sent, so bytes past the end of `received` read as 0x00;
+// a size of 0 or less reads no entry. No limit is applied here.
+ParsedImage ParseSection(const QByteArray& received, std::int32_t reportedSize);
+
+struct BuiltImage {
+    // The signature and the records; the bare signature for no entries.
+    QByteArray bytes;
+    // The size the image counts as: that of `bytes`, or 0 when it holds no entry.
+    std::int32_t size = 0;
+    // Entries past the 100th, which no image holds.
+    int entriesDropped = 0;
+    // A limit cut a text or left out a record.
+    bool cut = false;
+    // Empty when the bytes read back as the entries they were built from
+    // (cut as the limits cut them), else what differs.
+    QString mismatch;
+};
+
+// The image of the first 100 entries, cut at the limits.
+BuiltImage BuildSection(const ImageEntries& entries);
+
+// The size the image of `entries` would count with the entry at `index`
+// holding `name` and `url` instead, or, for an index of entries.size(), with
+// them as one more entry: the built size and the difference the texts make.
+// Not cut, so anything above 1998 does not fit.
+qint64 imageSizeWith(const ImageEntries& entries, qsizetype index, const QByteArray& name,
+                     const QByteArray& url);
+
+// The whole transfer buffer a phone write sends: the image, then zeros.
+QByteArray transferBuffer(const BuiltImage& image);
+
+} // namespace linkwell
