@@ -31,7 +31,7 @@ inline constexpr int InsertRefusedSize = 1993;
 
 inline constexpr int MaxTypedChars = 255;
 inline constexpr int TransferSize = 2000;
-// RxBuffer, TxBuffer, and the most bytes read from an image file.
+// The most bytes of a received image or an image file that are looked at.
 inline constexpr int BufferSize = 2048;
 
 static_assert(LastNameByteOffset + 1 + RecordOverhead / 2 == MaxImageSize);

@@ -211,16 +211,16 @@ void TestFavouritesStore::parsesImages_data()
         << sig + QByteArray("u1\0Xn1\0\x01", 8) << 15 << Entries{{"n1", "u1"}};
     QTest::newRow("name stops before a byte followed by 0x01")
         << sig + QByteArray("u1\0=abc\x01u2\0=n2\0\x01", 16) << 23 << Entries{{"ab", "u1"}, {"n2", "u2"}};
-    QTest::newRow("record running into DataSize mid-URL")
+    QTest::newRow("record running into the reported size mid-URL")
         << sig + QByteArray("u1\0=n1\0\x01longurl\0=nm\0\x01", 21) << 19
         << Entries{{"n1", "u1"}, {"", "long"}};
-    QTest::newRow("record running into DataSize mid-name")
+    QTest::newRow("record running into the reported size mid-name")
         << sig + QByteArray("u1\0=name\0\x01", 10) << 14 << Entries{{"nam", "u1"}};
-    QTest::newRow("DataSize 0 stops after the signature")
+    QTest::newRow("the reported size 0 stops after the signature")
         << sig + QByteArray("u1\0=n1\0\x01", 8) << 0 << Entries{};
-    QTest::newRow("negative DataSize stops after the signature")
+    QTest::newRow("negative the reported size stops after the signature")
         << sig + QByteArray("u1\0=n1\0\x01", 8) << -5 << Entries{};
-    QTest::newRow("bytes past DataSize are ignored")
+    QTest::newRow("bytes past the reported size are ignored")
         << sig + QByteArray("u1\0=n1\0\x01u2\0=n2\0\x01", 16) << 15 << Entries{{"n1", "u1"}};
 }
 
