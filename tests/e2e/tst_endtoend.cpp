@@ -5,7 +5,7 @@
 #include "phone/gbpphonelibrary.h"
 #include "phonesimprocess.h"
 #include "recordingnotices.h"
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
 
 #include <QElapsedTimer>
@@ -36,7 +36,7 @@ struct Rig {
         QVERIFY(sim.start(QStringList{"--dir", dir.filePath("phone"), "--seed", seedFile.fileName()} +
                           phoneOptions));
         qputenv("LINKWELL_COM1", sim.device().toLocal8Bit());
-        form = std::make_unique<TForm1>(notices, dir.path());
+        form = std::make_unique<MainWindow>(notices, dir.path());
         form->setPhone(phone);
     }
 
@@ -52,7 +52,7 @@ struct Rig {
     PhonesimProcess sim{QStringLiteral(PHONESIM_PATH)};
     RecordingNotices notices;
     GbpPhoneLibrary phone;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 } // namespace
@@ -69,7 +69,7 @@ private slots:
 void TestEndToEnd::downloadEditUploadAndReadBack()
 {
     Rig rig({});
-    TForm1& w = *rig.form;
+    MainWindow& w = *rig.form;
     w.btnDownload->click();
     QCOMPARE(entriesOf(w.store()), Seeded);
     QCOMPARE(w.ListBox1->itemTexts(), (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
@@ -103,7 +103,7 @@ void TestEndToEnd::downloadEditUploadAndReadBack()
 
     // A second window reads back what the first one wrote.
     RecordingNotices otherNotices;
-    TForm1 other(otherNotices, rig.dir.path());
+    MainWindow other(otherNotices, rig.dir.path());
     other.setPhone(rig.phone);
     other.btnDownload->click();
     QCOMPARE(entriesOf(other.store()), edited);
@@ -138,7 +138,7 @@ void TestEndToEnd::failingPhoneLosesNothing()
     QFETCH(int, boundMs);
 
     Rig rig(options);
-    TForm1& w = *rig.form;
+    MainWindow& w = *rig.form;
     fill(w.store(), {{"mine", "my.url"}, {"unsaved", "work.url"}});
     w.FillListBox();
     w.ShowSelected();
@@ -188,7 +188,7 @@ public:
 void TestEndToEnd::clicksDuringADownloadAreDropped()
 {
     Rig rig({"--baud", "9600"});
-    TForm1& w = *rig.form;
+    MainWindow& w = *rig.form;
     ImpatientPhone phone;
     w.setPhone(phone);
     fill(w.store(), {{"mine", "my.url"}});

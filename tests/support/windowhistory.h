@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
 
 #include <QStringList>
@@ -8,7 +8,7 @@
 namespace linkwell::testing {
 
 // The communication history of a main window, one line each.
-inline QStringList historyLines(const TForm1& form)
+inline QStringList historyLines(const MainWindow& form)
 {
     QStringList out;
     for (const QByteArray& line : form.Memo3->lines())

@@ -1,8 +1,8 @@
 #include "recordingnotices.h"
 #include "entries.h"
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
-#include "ui/listview.h"
+#include "ui/entrychecks.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -33,7 +33,7 @@ Entries nearlyFull()
 struct Window {
     explicit Window(const Entries& entries = {}, bool load = true)
     {
-        form = std::make_unique<TForm1>(notices, dir.path());
+        form = std::make_unique<MainWindow>(notices, dir.path());
         for (const auto& [name, url] : entries)
             form->store().append(name, url);
         if (load) {
@@ -61,7 +61,7 @@ struct Window {
 
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 void clearBox(TextBox* box)

@@ -1,9 +1,9 @@
 #include "files.h"
 #include "windowhistory.h"
 #include "recordingnotices.h"
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
-#include "ui/dialog.h"
+#include "ui/newentrydialog.h"
 #include "ui/settingsfile.h"
 #include "ui/textfit.h"
 #include "ui/uifonts.h"
@@ -163,7 +163,7 @@ void TestMainWindow::settingsFile()
     }
 
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     QCOMPARE(notices.log, startNotices);
     QCOMPARE(int(form.PortNumber()), port);
     for (int i = 0; i < 6; ++i)
@@ -259,13 +259,13 @@ void TestMainWindow::settingsFolderIsCreatedOnFirstWrite()
     const QString folder = dir.filePath("config/linkwell");
     testing::RecordingNotices notices;
     {
-        TForm1 form(notices, folder);
+        MainWindow form(notices, folder);
         QTest::mouseClick(form.RadioButtons[4], Qt::LeftButton);
         form.close();
     }
     QCOMPARE(notices.log, QStringList());
     QCOMPARE(readAll(folder + "/Linkwell.ini"), QByteArray("5"));
-    TForm1 again(notices, folder);
+    MainWindow again(notices, folder);
     QCOMPARE(again.PortNumber(), 5);
 }
 
@@ -273,7 +273,7 @@ void TestMainWindow::portHandlerAddsOneLinePerRealChange()
 {
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     QRadioButton* three = form.RadioButtons[2];
     QTest::mouseClick(three, Qt::LeftButton);
     QTest::mouseClick(three, Qt::LeftButton);
@@ -328,7 +328,7 @@ void TestMainWindow::initialControls()
 
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     auto* widget = form.findChild<QWidget*>(name);
     QVERIFY2(widget, qPrintable(name));
     QCOMPARE(widget->isEnabled(), enabled);
@@ -347,7 +347,7 @@ void TestMainWindow::initialWindow()
 {
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     QCOMPARE(form.windowTitle(), QStringLiteral("Linkwell"));
     QVERIFY(form.width() >= 578 && form.height() >= 359);
     QCOMPARE(form.font().family(), QStringLiteral("MS Sans Serif"));
@@ -377,7 +377,7 @@ void TestMainWindow::tabOrder()
 {
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     QStringList order;
     QWidget* w = form.btnDownload;
     do {
@@ -417,7 +417,7 @@ void TestMainWindow::geometry()
     QFETCH(QRect, rect);
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     auto* widget = form.findChild<QWidget*>(name);
     QVERIFY2(widget, qPrintable(name));
     QCOMPARE(widget->geometry(), rect);
@@ -427,7 +427,7 @@ void TestMainWindow::controlsStayPutOnResize()
 {
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // Labels: left edges as designed; the counts keep their right edges.
@@ -447,7 +447,7 @@ void TestMainWindow::controlsStayPutOnResize()
 void TestMainWindow::dialogLayout()
 {
     testing::RecordingNotices notices;
-    TForm2 dialog(notices);
+    NewEntryDialog dialog(notices);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("New favourites entry"));
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.findChild<QWidget*>("Memo1")->geometry(), QRect(11, 45, 98, 321));
@@ -477,7 +477,7 @@ void TestMainWindow::messageBoxesCentredAndWholeCaption()
     QFETCH(QString, text);
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     form.move(0, 0); // off the centre, so that the box is not centred over it by chance
     form.show();
     PlacedMessageBox box(QMessageBox::NoIcon, caption, text, &form);
@@ -530,8 +530,8 @@ void TestMainWindow::textsShowWhole()
         QSKIP("tried by the run of the installed fonts");
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
-    TForm2 newEntry(notices);
+    MainWindow form(notices, dir.path());
+    NewEntryDialog newEntry(notices);
     QWidget& window = dialog ? static_cast<QWidget&>(newEntry) : static_cast<QWidget&>(form);
     if (!forced.isEmpty())
         QVERIFY2(QFontInfo(window.font()).family().startsWith(QString::fromUtf8(forced)),

@@ -1,10 +1,9 @@
 #include "recordingnotices.h"
 #include "entries.h"
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
-#include "ui/dialog.h"
-#include "ui/listview.h"
-#include "ui/newentry.h"
+#include "ui/newentrydialog.h"
+#include "ui/entrychecks.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -44,8 +43,8 @@ void type(TextBox* box, const QByteArray& text)
 struct Window {
     explicit Window(const Entries& entries = {}, int selected = 0)
     {
-        form = std::make_unique<TForm1>(notices, dir.path());
-        dialog = std::make_unique<TForm2>(notices, form.get());
+        form = std::make_unique<MainWindow>(notices, dir.path());
+        dialog = std::make_unique<NewEntryDialog>(notices, form.get());
         form->setNewEntryDialog(*dialog);
         for (const auto& [name, url] : entries)
             form->store().append(name, url);
@@ -59,14 +58,14 @@ struct Window {
 
     // Clicks "Insert new" and, once the dialog is modal, runs what the user
     // does there. A dialog the steps leave open is closed, and noted.
-    void insert(const std::function<void(TForm2&)>& steps)
+    void insert(const std::function<void(NewEntryDialog&)>& steps)
     {
         leftOpen = false;
         QTimer::singleShot(0, [this, steps] { whenModal(steps, 200); });
         form->btnNew->click();
     }
 
-    void whenModal(const std::function<void(TForm2&)>& steps, int triesLeft)
+    void whenModal(const std::function<void(NewEntryDialog&)>& steps, int triesLeft)
     {
         if (QApplication::activeModalWidget() != dialog.get()) {
             if (triesLeft > 0)
@@ -90,22 +89,22 @@ struct Window {
 
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm2> dialog;
+    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<NewEntryDialog> dialog;
     bool leftOpen = false;
 };
 
-QPushButton* button(TForm2& d, const char* name)
+QPushButton* button(NewEntryDialog& d, const char* name)
 {
     return d.findChild<QPushButton*>(name);
 }
 
-QString label(TForm2& d, const char* name)
+QString label(NewEntryDialog& d, const char* name)
 {
     return d.findChild<QLabel*>(name)->text();
 }
 
-void fillAndAdd(TForm2& d, const QByteArray& name, const QByteArray& url)
+void fillAndAdd(NewEntryDialog& d, const QByteArray& name, const QByteArray& url)
 {
     type(d.Memo1, name);
     type(d.Memo2, url);
@@ -184,7 +183,7 @@ void TestNewEntry::insertsAfterTheSelectedRow()
     QFETCH(int, position);
 
     Window w(numbered(entries), selected);
-    w.insert([](TForm2& d) { fillAndAdd(d, "New", "new.url"); });
+    w.insert([](NewEntryDialog& d) { fillAndAdd(d, "New", "new.url"); });
     QVERIFY(!w.leftOpen);
 
     QStringList expected;
@@ -252,7 +251,7 @@ void TestNewEntry::sizeLimitInTheDialog()
     QFETCH(bool, accepted);
 
     Window w(imageOfSize(1992));
-    w.insert([&](TForm2& d) {
+    w.insert([&](NewEntryDialog& d) {
         QCOMPARE(d.BaseSize, 1992);
         fillAndAdd(d, name, "u");
     });
@@ -265,7 +264,7 @@ void TestNewEntry::checksRunInOrder()
 {
     Window w;
     QStringList afterEachClick;
-    w.insert([&](TForm2& d) {
+    w.insert([&](NewEntryDialog& d) {
         button(d, "Button1")->click();
         afterEachClick << w.notices.log.join('/');
         type(d.Memo1, "n");
@@ -283,7 +282,7 @@ void TestNewEntry::textsAreTakenAsTyped()
 {
     Window w(numbered(1));
     QStringList counts;
-    w.insert([&](TForm2& d) {
+    w.insert([&](NewEntryDialog& d) {
         type(d.Memo1, "   |x");
         type(d.Memo2, "u");
         counts << label(d, "Label5") << label(d, "Label6");
@@ -298,7 +297,7 @@ void TestNewEntry::textsAreTakenAsTyped()
 void TestNewEntry::cancelAfterARefusal()
 {
     Window w(numbered(2));
-    w.insert([](TForm2& d) {
+    w.insert([](NewEntryDialog& d) {
         type(d.Memo1, "only a name");
         button(d, "Button1")->click();
         QVERIFY(d.isVisible()); // refused: the texts stay
@@ -311,7 +310,7 @@ void TestNewEntry::cancelAfterARefusal()
 
     // The next opening starts empty, with both counts "0".
     QStringList seen;
-    w.insert([&](TForm2& d) {
+    w.insert([&](NewEntryDialog& d) {
         seen << QString::fromLatin1(d.Memo1->text()) << QString::fromLatin1(d.Memo2->text())
              << label(d, "Label5") << label(d, "Label6");
         button(d, "Button3")->click();
@@ -323,7 +322,7 @@ void TestNewEntry::cancelAfterARefusal()
 void TestNewEntry::closeBoxInsertsNothing()
 {
     Window w;
-    w.insert([](TForm2& d) {
+    w.insert([](NewEntryDialog& d) {
         type(d.Memo1, "name");
         type(d.Memo2, "url");
         d.close(); // the close box
@@ -341,7 +340,7 @@ void TestNewEntry::dialogHasNoDefaultButton()
     // Enter in a memo starts a new line instead of pressing a button.
     Window w;
     QByteArray typed;
-    w.insert([&](TForm2& d) {
+    w.insert([&](NewEntryDialog& d) {
         type(d.Memo1, "a|b");
         typed = d.Memo1->text();
         QVERIFY(d.isVisible());
@@ -374,7 +373,7 @@ void TestNewEntry::keysOnTheDialog()
     Window w;
     bool stillOpen = false;
     QByteArray name;
-    w.insert([&](TForm2& d) {
+    w.insert([&](NewEntryDialog& d) {
         type(d.Memo1, "name");
         type(d.Memo2, "url");
         auto* target = d.findChild<QWidget*>(QString::fromLatin1(focus));

@@ -2,7 +2,7 @@
 #include "recordingnotices.h"
 #include "scriptedphone.h"
 #include "entries.h"
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
 #include "files.h"
 
@@ -40,7 +40,7 @@ struct Snapshot {
 struct Window {
     Window()
     {
-        form = std::make_unique<TForm1>(notices, dir.path());
+        form = std::make_unique<MainWindow>(notices, dir.path());
         form->setPhone(phone);
         for (const auto& [name, url] : Entries{{"kept 1", "k1.url"}, {"kept 2", "k2.url"}, {"kept 3", "k3.url"}})
             form->store().append(name, url);
@@ -80,7 +80,7 @@ struct Window {
     QTemporaryDir dir;
     testing::RecordingNotices notices;
     ScriptedPhone phone;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 } // namespace
@@ -375,7 +375,7 @@ void TestWindowCommands::uploadOfAnEmptyListAsksFirst()
     RecordingNotices notices;
     ScriptedPhone phone;
     phone.file = imageOf({{"on the phone", "kept.url"}});
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     form.setPhone(phone);
     const QStringList before = historyLines(form);
     notices.confirmAnswers << answer;
@@ -437,7 +437,7 @@ void TestWindowCommands::boxesDuringAPhoneCommandHaveTheNormalCursor()
     phone.onCall = [&](const char* call) {
         cursorAtCalls << QStringLiteral("%1: %2").arg(call, QGuiApplication::overrideCursor() ? "wait" : "normal");
     };
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     form.setPhone(phone);
     scripted.file = "no image";
     form.btnDownload->click();
@@ -454,7 +454,7 @@ void TestWindowCommands::historyIsPaintedLineByLine()
     ScriptedPhone scripted;
     scripted.file = imageOf({{"a", "b"}});
     WatchedPhone phone(scripted);
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     form.setPhone(phone);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));

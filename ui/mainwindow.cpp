@@ -1,18 +1,18 @@
-#include "Unit1.h"
+#include "mainwindow.h"
 
 #include "phone/favouritestransfer.h"
 #include "ui/buttonkeys.h"
 #include "ui/controls.h"
-#include "ui/dialog.h"
+#include "ui/newentrydialog.h"
 #include "store/cp1250.h"
 #include "ui/guard.h"
-#include "ui/listview.h"
+#include "ui/entrychecks.h"
 #include "ui/phonebusy.h"
 #include "ui/textfit.h"
 #include "store/limits.h"
 #include "store/notices.h"
 #include "ui/uifonts.h"
-#include "ui_Unit1.h"
+#include "ui_mainwindow.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -26,9 +26,9 @@
 
 using namespace linkwell;
 
-TForm1::TForm1(Notices& notices, const QString& settingsFolder, QWidget* parent)
+MainWindow::MainWindow(Notices& notices, const QString& settingsFolder, QWidget* parent)
     : QWidget(parent),
-      ui_(std::make_unique<Ui::TForm1>()),
+      ui_(std::make_unique<Ui::MainWindow>()),
       notices_(notices),
       settingsFolder_(settingsFolder.isEmpty()
                           ? settingsFolderFor(QCoreApplication::applicationDirPath(),
@@ -72,9 +72,9 @@ TForm1::TForm1(Notices& notices, const QString& settingsFolder, QWidget* parent)
     runGuarded(notices_, [this] { FormCreate(); });
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::fitWindowTexts()
+void MainWindow::fitWindowTexts()
 {
     // The room each text has: up to the frame around it, or to its neighbour
     // in the row. The counts are fitted before the labels to their left.
@@ -93,42 +93,42 @@ void TForm1::fitWindowTexts()
     });
 }
 
-template <class Signal, class Sender> void TForm1::on(Sender* sender, Signal signal, void (TForm1::*handler)())
+template <class Signal, class Sender> void MainWindow::on(Sender* sender, Signal signal, void (MainWindow::*handler)())
 {
     connect(sender, signal, this, guarded(notices_, [this, handler] { (this->*handler)(); }));
 }
 
-void TForm1::connectHandlers()
+void MainWindow::connectHandlers()
 {
-    on(btnDownload, &QPushButton::clicked, &TForm1::btnDownloadClick);
-    on(btnUpload, &QPushButton::clicked, &TForm1::btnUploadClick);
-    on(btnSaveFile, &QPushButton::clicked, &TForm1::btnSaveFileClick);
-    on(btnOpenFile, &QPushButton::clicked, &TForm1::btnOpenFileClick);
-    on(btnNew, &QPushButton::clicked, &TForm1::btnNewClick);
-    on(btnDelete, &QPushButton::clicked, &TForm1::btnDeleteClick);
-    on(btnUp, &QPushButton::clicked, &TForm1::btnUpClick);
-    on(btnDown, &QPushButton::clicked, &TForm1::btnDownClick);
-    on(ListBox1, &ListBox::userClicked, &TForm1::ListBox1Click);
+    on(btnDownload, &QPushButton::clicked, &MainWindow::btnDownloadClick);
+    on(btnUpload, &QPushButton::clicked, &MainWindow::btnUploadClick);
+    on(btnSaveFile, &QPushButton::clicked, &MainWindow::btnSaveFileClick);
+    on(btnOpenFile, &QPushButton::clicked, &MainWindow::btnOpenFileClick);
+    on(btnNew, &QPushButton::clicked, &MainWindow::btnNewClick);
+    on(btnDelete, &QPushButton::clicked, &MainWindow::btnDeleteClick);
+    on(btnUp, &QPushButton::clicked, &MainWindow::btnUpClick);
+    on(btnDown, &QPushButton::clicked, &MainWindow::btnDownClick);
+    on(ListBox1, &ListBox::userClicked, &MainWindow::ListBox1Click);
 
     // Changes by the user arrive as signals, through the guard; changes by the
     // program run the handler directly, so a failure ends the operation that
     // made the change.
-    on(Memo1, &TextBox::userChanged, &TForm1::Memo1Change);
-    on(Memo2, &TextBox::userChanged, &TForm1::Memo2Change);
+    on(Memo1, &TextBox::userChanged, &MainWindow::Memo1Change);
+    on(Memo2, &TextBox::userChanged, &MainWindow::Memo2Change);
     Memo1->setChangeHandler([this] { Memo1Change(); });
     Memo2->setChangeHandler([this] { Memo2Change(); });
     Memo1->setRefusalHandler([this] { notices_.beep(); });
     Memo2->setRefusalHandler([this] { notices_.beep(); });
-    on(chShowStyle, &CheckBox::userClicked, &TForm1::chShowStyleClick);
-    on(EditStyle, &CheckBox::userClicked, &TForm1::EditStyleClick);
+    on(chShowStyle, &CheckBox::userClicked, &MainWindow::chShowStyleClick);
+    on(EditStyle, &CheckBox::userClicked, &MainWindow::EditStyleClick);
     chShowStyle->setClickHandler([this] { chShowStyleClick(); });
     EditStyle->setClickHandler([this] { EditStyleClick(); });
 
     // A port handler runs when its button becomes checked, by a click or by
     // FormCreate; a click on the checked button changes nothing.
-    static constexpr void (TForm1::*portHandlers[6])() = {
-        &TForm1::RadioButton1Click, &TForm1::RadioButton2Click, &TForm1::RadioButton3Click,
-        &TForm1::RadioButton4Click, &TForm1::RadioButton5Click, &TForm1::RadioButton6Click,
+    static constexpr void (MainWindow::*portHandlers[6])() = {
+        &MainWindow::RadioButton1Click, &MainWindow::RadioButton2Click, &MainWindow::RadioButton3Click,
+        &MainWindow::RadioButton4Click, &MainWindow::RadioButton5Click, &MainWindow::RadioButton6Click,
     };
     for (size_t i = 0; i < RadioButtons.size(); ++i) {
         QRadioButton* button = RadioButtons[i];
@@ -140,7 +140,7 @@ void TForm1::connectHandlers()
     }
 }
 
-void TForm1::FormCreate()
+void MainWindow::FormCreate()
 {
     Image1->setPixmap(QPixmap(QStringLiteral(":/JMENO")));
     store_.setClearedHandler([this] { ListBox1->clearItems(); });
@@ -149,13 +149,13 @@ void TForm1::FormCreate()
     RadioButtons[size_t(digit - '1')]->setChecked(true);
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     runGuarded(notices_, [this] { FormClose(); });
     QWidget::closeEvent(event);
 }
 
-void TForm1::FormClose()
+void MainWindow::FormClose()
 {
     if (closed_)
         return;
@@ -163,7 +163,7 @@ void TForm1::FormClose()
     settings_.writePort(portNumber_);
 }
 
-void TForm1::AddHistory(const QString& message)
+void MainWindow::AddHistory(const QString& message)
 {
     Memo3->appendLine(cp1250::encode(QStringLiteral("* ") + message));
     // A phone command blocks the event loop; painting now lets a slow or
@@ -171,20 +171,20 @@ void TForm1::AddHistory(const QString& message)
     Memo3->viewport()->repaint();
 }
 
-void TForm1::selectPort(std::uint8_t port)
+void MainWindow::selectPort(std::uint8_t port)
 {
     portNumber_ = port;
     AddHistory(QStringLiteral("Selected port COM%1").arg(port));
 }
 
-void TForm1::RadioButton1Click() { selectPort(1); }
-void TForm1::RadioButton2Click() { selectPort(2); }
-void TForm1::RadioButton3Click() { selectPort(3); }
-void TForm1::RadioButton4Click() { selectPort(4); }
-void TForm1::RadioButton5Click() { selectPort(5); }
-void TForm1::RadioButton6Click() { selectPort(6); }
+void MainWindow::RadioButton1Click() { selectPort(1); }
+void MainWindow::RadioButton2Click() { selectPort(2); }
+void MainWindow::RadioButton3Click() { selectPort(3); }
+void MainWindow::RadioButton4Click() { selectPort(4); }
+void MainWindow::RadioButton5Click() { selectPort(5); }
+void MainWindow::RadioButton6Click() { selectPort(6); }
 
-void TForm1::setControlsEnabled(unsigned controls, bool enabled)
+void MainWindow::setControlsEnabled(unsigned controls, bool enabled)
 {
     const std::pair<unsigned, QWidget*> all[] = {
         {ListBox1Control, ListBox1},   {ShowStyleControl, chShowStyle}, {EditStyleControl, EditStyle},
@@ -198,7 +198,7 @@ void TForm1::setControlsEnabled(unsigned controls, bool enabled)
     }
 }
 
-void TForm1::FillListBox()
+void MainWindow::FillListBox()
 {
     setControlsEnabled(EntryControls, true);
     ListBox1->clearItems();
@@ -208,7 +208,7 @@ void TForm1::FillListBox()
     Label7->setText(QString::number(ListBox1->itemCount()));
 }
 
-void TForm1::showEmptyList()
+void MainWindow::showEmptyList()
 {
     // No entry is left to show, so no view applies.
     Memo1->setText({});
@@ -219,7 +219,7 @@ void TForm1::showEmptyList()
     Label18->setText(QStringLiteral("0"));
 }
 
-void TForm1::showLoadedList()
+void MainWindow::showLoadedList()
 {
     FillListBox();
     if (store_.count() > 0) {
@@ -230,7 +230,7 @@ void TForm1::showLoadedList()
     showEmptyList();
 }
 
-void TForm1::ShowSelected()
+void MainWindow::ShowSelected()
 {
     const int i = ListBox1->itemIndex();
     if (i < 0) {
@@ -243,7 +243,7 @@ void TForm1::ShowSelected()
     Label18->setText(QString::number(i + 1));
 }
 
-void TForm1::RefreshView()
+void MainWindow::RefreshView()
 {
     // Each text set here runs its box's change handler, which comes back here
     // outside edit mode; it settles because a box set to the text it holds
@@ -258,31 +258,31 @@ void TForm1::RefreshView()
     Memo2->setText(i < 0 ? QByteArray() : store_.url(i));
 }
 
-void TForm1::ListBox1Click()
+void MainWindow::ListBox1Click()
 {
     ShowSelected();
 }
 
-void TForm1::Memo1Change()
+void MainWindow::Memo1Change()
 {
     Label3->setText(QString::number(Memo1->length()));
     if (!EditStyle->isChecked())
         RefreshView();
 }
 
-void TForm1::Memo2Change()
+void MainWindow::Memo2Change()
 {
     Label4->setText(QString::number(Memo2->length()));
     if (!EditStyle->isChecked())
         RefreshView();
 }
 
-void TForm1::chShowStyleClick()
+void MainWindow::chShowStyleClick()
 {
     RefreshView();
 }
 
-void TForm1::EditStyleClick()
+void MainWindow::EditStyleClick()
 {
     if (EditStyle->isChecked())
         enterEditMode();
@@ -290,7 +290,7 @@ void TForm1::EditStyleClick()
         leaveEditMode();
 }
 
-void TForm1::enterEditMode()
+void MainWindow::enterEditMode()
 {
     const int i = ListBox1->itemIndex();
     if (i < 0) {
@@ -309,7 +309,7 @@ void TForm1::enterEditMode()
     setControlsEnabled(EditLockedControls, false);
 }
 
-void TForm1::leaveEditMode()
+void MainWindow::leaveEditMode()
 {
     const int i = ListBox1->itemIndex();
     if (i < 0)
@@ -332,7 +332,7 @@ void TForm1::leaveEditMode()
     RefreshView();
 }
 
-void TForm1::btnDeleteClick()
+void MainWindow::btnDeleteClick()
 {
     const int i = ListBox1->itemIndex();
     if (i >= 0 && notices_.confirm(cp1250::decode(DeleteQuestion(store_.name(i), store_.url(i))))) {
@@ -351,7 +351,7 @@ void TForm1::btnDeleteClick()
     ListBox1->setFocus();
 }
 
-void TForm1::moveSelected(int offset)
+void MainWindow::moveSelected(int offset)
 {
     const int i = ListBox1->itemIndex();
     const int j = i + offset;
@@ -363,24 +363,24 @@ void TForm1::moveSelected(int offset)
     Label18->setText(QString::number(ListBox1->itemIndex() + 1));
 }
 
-void TForm1::btnUpClick()
+void MainWindow::btnUpClick()
 {
     moveSelected(-1);
 }
 
-void TForm1::btnDownClick()
+void MainWindow::btnDownClick()
 {
     moveSelected(+1);
 }
 
-PhoneLibrary& TForm1::phone()
+PhoneLibrary& MainWindow::phone()
 {
     if (!phone_)
         throw std::logic_error("No phone library");
     return *phone_;
 }
 
-void TForm1::btnDownloadClick()
+void MainWindow::btnDownloadClick()
 {
     PhoneBusy busy(notices_);
     const DownloadOutcome outcome = DownloadFavourites(
@@ -393,7 +393,7 @@ void TForm1::btnDownloadClick()
     setWindowTitle(QStringLiteral("Linkwell: downloaded phone data"));
 }
 
-void TForm1::btnUploadClick()
+void MainWindow::btnUploadClick()
 {
     // One stray click right after start would otherwise wipe the phone.
     if (store_.count() == 0
@@ -405,29 +405,29 @@ void TForm1::btnUploadClick()
                      portNumber_);
 }
 
-void TForm1::btnSaveFileClick()
+void MainWindow::btnSaveFileClick()
 {
     files_.save();
 }
 
-void TForm1::btnOpenFileClick()
+void MainWindow::btnOpenFileClick()
 {
     files_.open();
 }
 
-void TForm1::setNewEntryDialog(TForm2& dialog)
+void MainWindow::setNewEntryDialog(NewEntryDialog& dialog)
 {
     setNewEntryOpener([&dialog](std::int32_t baseSize) { return dialog.execute(baseSize); },
                       [&dialog] { dialog.reset(); });
 }
 
-void TForm1::setNewEntryOpener(NewEntryOpener opener, std::function<void()> reset)
+void MainWindow::setNewEntryOpener(NewEntryOpener opener, std::function<void()> reset)
 {
     openNewEntry_ = std::move(opener);
     resetNewEntry_ = std::move(reset);
 }
 
-void TForm1::btnNewClick()
+void MainWindow::btnNewClick()
 {
     store_.BuildSection();
     const QString refusal = InsertRefusal(store_.count(), store_.DataSize);

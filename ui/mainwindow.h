@@ -1,7 +1,7 @@
 #pragma once
 
 #include "store/favouritesstore.h"
-#include "ui/newentry.h"
+#include "ui/entrychecks.h"
 #include "ui/sectionfiles.h"
 #include "ui/settingsfile.h"
 
@@ -17,10 +17,10 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class TForm2;
+class NewEntryDialog;
 
 namespace Ui {
-class TForm1;
+class MainWindow;
 }
 
 namespace linkwell {
@@ -34,14 +34,14 @@ class TextBox;
 // The main window: the favourites list, the two panels of the selected entry,
 // the phone and file commands, the COM port choice and the communication
 // history. It owns the store for its whole life.
-class TForm1 : public QWidget, public linkwell::SectionFilesView {
+class MainWindow : public QWidget, public linkwell::SectionFilesView {
     Q_OBJECT
 public:
     // settingsFolder holds "Linkwell.ini"; empty means the folder
     // settingsFolderFor chooses for the executable's folder.
-    explicit TForm1(linkwell::Notices& notices, const QString& settingsFolder = QString(),
+    explicit MainWindow(linkwell::Notices& notices, const QString& settingsFolder = QString(),
                     QWidget* parent = nullptr);
-    ~TForm1() override;
+    ~MainWindow() override;
 
     linkwell::FavouritesStore& store() { return store_; }
     const linkwell::FavouritesStore& store() const { return store_; }
@@ -70,7 +70,7 @@ public:
     void RefreshView();
     // The bytes everything but the edited entry takes; set on entering edit mode.
     std::int32_t OtherSize() const { return otherSize_; }
-    // Enables or disables a group of controls (ui/listview.h).
+    // Enables or disables a group of controls (ui/entrychecks.h).
     void setControlsEnabled(unsigned controls, bool enabled);
 
     // The phone library "Download" and "Upload" talk to.
@@ -78,7 +78,7 @@ public:
 
     // The new-entry dialog "Insert new" opens. Tests may put an opener of
     // their own in its place; the dialog is emptied after every use.
-    void setNewEntryDialog(TForm2& dialog);
+    void setNewEntryDialog(NewEntryDialog& dialog);
     using NewEntryOpener = std::function<std::optional<linkwell::EntNameUrl>(std::int32_t baseSize)>;
     void setNewEntryOpener(NewEntryOpener opener, std::function<void()> reset = {});
 
@@ -143,9 +143,9 @@ private:
     void showEmptyList();
     linkwell::PhoneLibrary& phone();
     void connectHandlers();
-    template <class Signal, class Sender> void on(Sender* sender, Signal signal, void (TForm1::*handler)());
+    template <class Signal, class Sender> void on(Sender* sender, Signal signal, void (MainWindow::*handler)());
 
-    std::unique_ptr<Ui::TForm1> ui_;
+    std::unique_ptr<Ui::MainWindow> ui_;
     linkwell::Notices& notices_;
     QString settingsFolder_;
     linkwell::SettingsFile settings_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/newentry.h"
+#include "ui/entrychecks.h"
 
 #include <QDialog>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <optional>
 
 namespace Ui {
-class TForm2;
+class NewEntryDialog;
 }
 
 namespace linkwell {
@@ -18,11 +18,11 @@ class TextBox;
 
 // The new-entry dialog: a name and a URL, each with its character count. It is
 // created once, hidden, and reused for every insertion.
-class TForm2 : public QDialog {
+class NewEntryDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm2(linkwell::Notices& notices, QWidget* parent = nullptr);
-    ~TForm2() override;
+    explicit NewEntryDialog(linkwell::Notices& notices, QWidget* parent = nullptr);
+    ~NewEntryDialog() override;
 
     // Opens the dialog modally for a store whose image takes baseSize bytes and
     // gives back the accepted entry, or nothing.
@@ -31,7 +31,7 @@ public:
     // the next opening starts afresh.
     void reset();
 
-    Ui::TForm2& form() { return *ui_; }
+    Ui::NewEntryDialog& form() { return *ui_; }
     linkwell::TextBox* Memo1;
     linkwell::TextBox* Memo2;
     std::int32_t BaseSize = 0;
@@ -50,7 +50,7 @@ protected:
 private:
     void FormShow();
 
-    std::unique_ptr<Ui::TForm2> ui_;
+    std::unique_ptr<Ui::NewEntryDialog> ui_;
     linkwell::Notices& notices_;
     std::int32_t openedWith_ = 0;
 };
