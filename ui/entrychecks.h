@@ -40,33 +40,4 @@ QString InsertRefusal(int entries, std::int32_t imageSize);
 // accepted. The checks run in this order; only the first that fails counts.
 QString AddToListRefusal(const QByteArray& name, const QByteArray& url, std::int32_t baseSize);
 
-// The controls whose enabled state the list view and its callers switch as
-// groups.
-enum Control : unsigned {
-    ListBox1Control = 1u << 0,
-    ShowStyleControl = 1u << 1,
-    EditStyleControl = 1u << 2,
-    DeleteControl = 1u << 3,
-    UpControl = 1u << 4,
-    DownControl = 1u << 5,
-    SaveFileControl = 1u << 6,
-    UploadControl = 1u << 7,
-    NewControl = 1u << 8,
-    DownloadControl = 1u << 9,
-    OpenFileControl = 1u << 10,
-};
-using Controls = unsigned;
-
-// Enabled when the list has been filled, and by an insertion.
-inline constexpr Controls EntryControls =
-    SaveFileControl | UploadControl | DeleteControl | ShowStyleControl | EditStyleControl | UpControl | DownControl;
-// Disabled in edit mode, and enabled again when it ends: all that could change
-// the store or the selection. "Edit" itself and the port buttons stay.
-inline constexpr Controls EditLockedControls = ShowStyleControl | DownloadControl | UploadControl | NewControl
-                                               | DeleteControl | SaveFileControl | OpenFileControl | UpControl
-                                               | DownControl | ListBox1Control;
-// Disabled when the last entry has been deleted.
-inline constexpr Controls EmptyListControls =
-    DeleteControl | EditStyleControl | ShowStyleControl | SaveFileControl | UpControl | DownControl;
-
 } // namespace linkwell

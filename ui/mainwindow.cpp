@@ -6,7 +6,6 @@
 #include "ui/newentrydialog.h"
 #include "store/cp1250.h"
 #include "ui/guard.h"
-#include "ui/entrychecks.h"
 #include "ui/phonebusy.h"
 #include "ui/textfit.h"
 #include "store/limits.h"
@@ -14,6 +13,7 @@
 #include "ui/uifonts.h"
 #include "ui_mainwindow.h"
 
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDir>
 #include <QStandardPaths>
@@ -40,29 +40,31 @@ MainWindow::MainWindow(Notices& notices, const QString& settingsFolder, QWidget*
 {
     installFontSubstitutes();
     ui_->setupUi(this);
-    btnDownload = ui_->btnDownload;
-    btnOpenFile = ui_->btnOpenFile;
-    btnSaveFile = ui_->btnSaveFile;
-    btnUpload = ui_->btnUpload;
-    btnNew = ui_->btnNew;
-    btnDelete = ui_->btnDelete;
-    btnUp = ui_->btnUp;
-    btnDown = ui_->btnDown;
-    RadioButtons = {ui_->RadioButton1, ui_->RadioButton2, ui_->RadioButton3,
-                    ui_->RadioButton4, ui_->RadioButton5, ui_->RadioButton6};
-    ListBox1 = ui_->ListBox1;
-    chShowStyle = ui_->chShowStyle;
-    EditStyle = ui_->EditStyle;
-    Memo1 = ui_->Memo1;
-    Memo2 = ui_->Memo2;
-    Memo3 = ui_->Memo3;
-    Label3 = ui_->Label3;
-    Label4 = ui_->Label4;
-    Label7 = ui_->Label7;
-    Label18 = ui_->Label18;
-    Image1 = ui_->Image1;
+    downloadButton_ = ui_->btnDownload;
+    openFileButton_ = ui_->btnOpenFile;
+    saveFileButton_ = ui_->btnSaveFile;
+    uploadButton_ = ui_->btnUpload;
+    newButton_ = ui_->btnNew;
+    deleteButton_ = ui_->btnDelete;
+    upButton_ = ui_->btnUp;
+    downButton_ = ui_->btnDown;
+    entryList_ = ui_->ListBox1;
+    collapseBox_ = ui_->chShowStyle;
+    editBox_ = ui_->EditStyle;
+    nameBox_ = ui_->Memo1;
+    urlBox_ = ui_->Memo2;
+    historyBox_ = ui_->Memo3;
+    nameLengthLabel_ = ui_->Label3;
+    urlLengthLabel_ = ui_->Label4;
+    entryCountLabel_ = ui_->Label7;
+    positionLabel_ = ui_->Label18;
+    portButtons_ = new QButtonGroup(this);
+    int port = 1;
+    for (QRadioButton* button : {ui_->RadioButton1, ui_->RadioButton2, ui_->RadioButton3, ui_->RadioButton4,
+                                 ui_->RadioButton5, ui_->RadioButton6})
+        portButtons_->addButton(button, port++);
 
-    Memo3->setMaxTyped(TextBox::Unlimited);
+    historyBox_->setMaxTyped(TextBox::Unlimited);
     fitWindowTexts();
     setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
     move(172, 106);
@@ -93,60 +95,53 @@ void MainWindow::fitWindowTexts()
     });
 }
 
-template <class Signal, class Sender> void MainWindow::on(Sender* sender, Signal signal, void (MainWindow::*handler)())
+template <class Signal, class Sender>
+void MainWindow::on(Sender* sender, Signal signal, void (MainWindow::*handler)())
 {
     connect(sender, signal, this, guarded(notices_, [this, handler] { (this->*handler)(); }));
 }
 
 void MainWindow::connectHandlers()
 {
-    on(btnDownload, &QPushButton::clicked, &MainWindow::btnDownloadClick);
-    on(btnUpload, &QPushButton::clicked, &MainWindow::btnUploadClick);
-    on(btnSaveFile, &QPushButton::clicked, &MainWindow::btnSaveFileClick);
-    on(btnOpenFile, &QPushButton::clicked, &MainWindow::btnOpenFileClick);
-    on(btnNew, &QPushButton::clicked, &MainWindow::btnNewClick);
-    on(btnDelete, &QPushButton::clicked, &MainWindow::btnDeleteClick);
-    on(btnUp, &QPushButton::clicked, &MainWindow::btnUpClick);
-    on(btnDown, &QPushButton::clicked, &MainWindow::btnDownClick);
-    on(ListBox1, &ListBox::userClicked, &MainWindow::ListBox1Click);
+    on(downloadButton_, &QPushButton::clicked, &MainWindow::btnDownloadClick);
+    on(uploadButton_, &QPushButton::clicked, &MainWindow::btnUploadClick);
+    on(saveFileButton_, &QPushButton::clicked, &MainWindow::btnSaveFileClick);
+    on(openFileButton_, &QPushButton::clicked, &MainWindow::btnOpenFileClick);
+    on(newButton_, &QPushButton::clicked, &MainWindow::btnNewClick);
+    on(deleteButton_, &QPushButton::clicked, &MainWindow::btnDeleteClick);
+    on(upButton_, &QPushButton::clicked, &MainWindow::btnUpClick);
+    on(downButton_, &QPushButton::clicked, &MainWindow::btnDownClick);
+    on(entryList_, &ListBox::userClicked, &MainWindow::ListBox1Click);
 
     // Changes by the user arrive as signals, through the guard; changes by the
     // program run the handler directly, so a failure ends the operation that
     // made the change.
-    on(Memo1, &TextBox::userChanged, &MainWindow::Memo1Change);
-    on(Memo2, &TextBox::userChanged, &MainWindow::Memo2Change);
-    Memo1->setChangeHandler([this] { Memo1Change(); });
-    Memo2->setChangeHandler([this] { Memo2Change(); });
-    Memo1->setRefusalHandler([this] { notices_.beep(); });
-    Memo2->setRefusalHandler([this] { notices_.beep(); });
-    on(chShowStyle, &CheckBox::userClicked, &MainWindow::chShowStyleClick);
-    on(EditStyle, &CheckBox::userClicked, &MainWindow::EditStyleClick);
-    chShowStyle->setClickHandler([this] { chShowStyleClick(); });
-    EditStyle->setClickHandler([this] { EditStyleClick(); });
+    on(nameBox_, &TextBox::userChanged, &MainWindow::Memo1Change);
+    on(urlBox_, &TextBox::userChanged, &MainWindow::Memo2Change);
+    nameBox_->setChangeHandler([this] { Memo1Change(); });
+    urlBox_->setChangeHandler([this] { Memo2Change(); });
+    nameBox_->setRefusalHandler([this] { notices_.beep(); });
+    urlBox_->setRefusalHandler([this] { notices_.beep(); });
+    on(collapseBox_, &CheckBox::userClicked, &MainWindow::chShowStyleClick);
+    on(editBox_, &CheckBox::userClicked, &MainWindow::EditStyleClick);
+    collapseBox_->setClickHandler([this] { chShowStyleClick(); });
+    editBox_->setClickHandler([this] { EditStyleClick(); });
 
-    // A port handler runs when its button becomes checked, by a click or by
+    // A port is selected when its button becomes checked, by a click or by
     // FormCreate; a click on the checked button changes nothing.
-    static constexpr void (MainWindow::*portHandlers[6])() = {
-        &MainWindow::RadioButton1Click, &MainWindow::RadioButton2Click, &MainWindow::RadioButton3Click,
-        &MainWindow::RadioButton4Click, &MainWindow::RadioButton5Click, &MainWindow::RadioButton6Click,
-    };
-    for (size_t i = 0; i < RadioButtons.size(); ++i) {
-        QRadioButton* button = RadioButtons[i];
-        const auto handler = portHandlers[i];
-        connect(button, &QRadioButton::toggled, this, guarded(notices_, [this, button, handler] {
-                    if (button->isChecked())
-                        (this->*handler)();
-                }));
-    }
+    connect(portButtons_, &QButtonGroup::idToggled, this, [this](int port, bool checked) {
+        if (checked)
+            runGuarded(notices_, [this, port] { selectPort(port); });
+    });
 }
 
 void MainWindow::FormCreate()
 {
-    Image1->setPixmap(QPixmap(QStringLiteral(":/JMENO")));
-    store_.setClearedHandler([this] { ListBox1->clearItems(); });
+    ui_->Image1->setPixmap(QPixmap(QStringLiteral(":/JMENO")));
     store_.ClearAll();
     const char digit = settings_.readPortDigit();
-    RadioButtons[size_t(digit - '1')]->setChecked(true);
+    portButtons_->button(digit - '0')->setChecked(true);
+    updateView();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -165,97 +160,98 @@ void MainWindow::FormClose()
 
 void MainWindow::AddHistory(const QString& message)
 {
-    Memo3->appendLine(cp1250::encode(QStringLiteral("* ") + message));
+    historyBox_->appendLine(cp1250::encode(QStringLiteral("* ") + message));
     // A phone command blocks the event loop; painting now lets a slow or
     // silent phone show its progress line by line.
-    Memo3->viewport()->repaint();
+    historyBox_->viewport()->repaint();
 }
 
-void MainWindow::selectPort(std::uint8_t port)
+void MainWindow::selectPort(int port)
 {
-    portNumber_ = port;
+    portNumber_ = std::uint8_t(port);
     AddHistory(QStringLiteral("Selected port COM%1").arg(port));
 }
 
-void MainWindow::RadioButton1Click() { selectPort(1); }
-void MainWindow::RadioButton2Click() { selectPort(2); }
-void MainWindow::RadioButton3Click() { selectPort(3); }
-void MainWindow::RadioButton4Click() { selectPort(4); }
-void MainWindow::RadioButton5Click() { selectPort(5); }
-void MainWindow::RadioButton6Click() { selectPort(6); }
-
-void MainWindow::setControlsEnabled(unsigned controls, bool enabled)
+void MainWindow::updateView()
 {
-    const std::pair<unsigned, QWidget*> all[] = {
-        {ListBox1Control, ListBox1},   {ShowStyleControl, chShowStyle}, {EditStyleControl, EditStyle},
-        {DeleteControl, btnDelete},    {UpControl, btnUp},              {DownControl, btnDown},
-        {SaveFileControl, btnSaveFile}, {UploadControl, btnUpload},     {NewControl, btnNew},
-        {DownloadControl, btnDownload}, {OpenFileControl, btnOpenFile},
-    };
-    for (const auto& [control, widget] : all) {
-        if (controls & control)
-            widget->setEnabled(enabled);
+    updateView(entryList_->itemIndex());
+}
+
+void MainWindow::updateView(int row)
+{
+    // The texts first: a selected row the store does not hold fails here,
+    // before the list or any other control has changed.
+    if (!editing_)
+        showEntryTexts(row);
+    showEntries();
+    entryList_->setItemIndex(row);
+    entryCountLabel_->setText(QString::number(store_.count()));
+    positionLabel_->setText(QString::number(row + 1));
+    nameBox_->setReadOnly(!editing_);
+    urlBox_->setReadOnly(!editing_);
+    enableControls();
+}
+
+void MainWindow::showEntryTexts(int i)
+{
+    // Under "WAP style" the boxes show the texts with runs of blanks
+    // collapsed, as the phone shows them; the store keeps them as typed.
+    // Each box's change handler keeps its length label in step.
+    const QByteArray name = i < 0 ? QByteArray() : store_.name(i);
+    const QByteArray url = i < 0 ? QByteArray() : store_.url(i);
+    const bool collapsed = collapseBox_->isChecked();
+    nameBox_->setText(collapsed ? CollapseSpaces(name) : name);
+    urlBox_->setText(collapsed ? CollapseSpaces(url) : url);
+}
+
+void MainWindow::showEntries()
+{
+    // The list box holds no entries of its own, only the store's names; it is
+    // brought in line row by row, so that a change of one entry leaves the
+    // other rows, and the scrolling, as they were.
+    const QList<QByteArray> names = store_.NameList();
+    while (entryList_->itemCount() > names.size())
+        entryList_->deleteItem(entryList_->itemCount() - 1);
+    for (int i = 0; i < names.size(); ++i) {
+        if (i >= entryList_->itemCount())
+            entryList_->addItem(names[i]);
+        else if (entryList_->itemText(i) != names[i])
+            entryList_->replaceItem(i, names[i]);
     }
+}
+
+void MainWindow::enableControls()
+{
+    // Edit mode locks everything that could change the store or the
+    // selection; "Edit" itself and the port buttons stay.
+    const bool idle = !editing_;
+    const bool entryCommands = entryCommands_ == EntryCommands::All;
+    entryList_->setEnabled(idle);
+    collapseBox_->setEnabled(idle && entryCommands);
+    editBox_->setEnabled(entryCommands);
+    deleteButton_->setEnabled(idle && entryCommands);
+    upButton_->setEnabled(idle && entryCommands);
+    downButton_->setEnabled(idle && entryCommands);
+    saveFileButton_->setEnabled(idle && entryCommands_ != EntryCommands::None);
+    for (QPushButton* button : {uploadButton_, newButton_, downloadButton_, openFileButton_})
+        button->setEnabled(idle);
 }
 
 void MainWindow::FillListBox()
 {
-    setControlsEnabled(EntryControls, true);
-    ListBox1->clearItems();
-    for (const QByteArray& name : store_.NameList())
-        ListBox1->addItem(name);
-    ListBox1->setItemIndex(0);
-    Label7->setText(QString::number(ListBox1->itemCount()));
-}
-
-void MainWindow::showEmptyList()
-{
-    // No entry is left to show, so no view applies.
-    Memo1->setText({});
-    Memo2->setText({});
-    Label3->setText(QStringLiteral("0"));
-    Label4->setText(QStringLiteral("0"));
-    Label7->setText(QStringLiteral("0"));
-    Label18->setText(QStringLiteral("0"));
+    entryCommands_ = EntryCommands::All;
+    updateView(store_.count() > 0 ? 0 : -1);
 }
 
 void MainWindow::showLoadedList()
 {
-    FillListBox();
-    if (store_.count() > 0) {
-        ShowSelected();
-        return;
-    }
-    setControlsEnabled(EmptyListControls & ~SaveFileControl, false);
-    showEmptyList();
+    entryCommands_ = store_.count() > 0 ? EntryCommands::All : EntryCommands::SaveOnly;
+    updateView(store_.count() > 0 ? 0 : -1);
 }
 
 void MainWindow::ShowSelected()
 {
-    const int i = ListBox1->itemIndex();
-    if (i < 0) {
-        Memo1->setText({});
-        Memo2->setText({});
-    } else {
-        Memo1->setText(store_.name(i));
-        Memo2->setText(store_.url(i));
-    }
-    Label18->setText(QString::number(i + 1));
-}
-
-void MainWindow::RefreshView()
-{
-    // Each text set here runs its box's change handler, which comes back here
-    // outside edit mode; it settles because a box set to the text it holds
-    // raises no change and collapsing a collapsed text changes nothing.
-    if (chShowStyle->isChecked()) {
-        Memo1->setText(CollapseSpaces(Memo1->text()));
-        Memo2->setText(CollapseSpaces(Memo2->text()));
-        return;
-    }
-    const int i = ListBox1->itemIndex();
-    Memo1->setText(i < 0 ? QByteArray() : store_.name(i));
-    Memo2->setText(i < 0 ? QByteArray() : store_.url(i));
+    updateView();
 }
 
 void MainWindow::ListBox1Click()
@@ -265,102 +261,91 @@ void MainWindow::ListBox1Click()
 
 void MainWindow::Memo1Change()
 {
-    Label3->setText(QString::number(Memo1->length()));
-    if (!EditStyle->isChecked())
-        RefreshView();
+    nameLengthLabel_->setText(QString::number(nameBox_->length()));
 }
 
 void MainWindow::Memo2Change()
 {
-    Label4->setText(QString::number(Memo2->length()));
-    if (!EditStyle->isChecked())
-        RefreshView();
+    urlLengthLabel_->setText(QString::number(urlBox_->length()));
 }
 
 void MainWindow::chShowStyleClick()
 {
-    RefreshView();
+    updateView();
 }
 
 void MainWindow::EditStyleClick()
 {
-    if (EditStyle->isChecked())
+    if (editBox_->isChecked())
         enterEditMode();
     else
         leaveEditMode();
+    updateView();
+}
+
+std::int32_t MainWindow::builtImageSize()
+{
+    store_.BuildSection();
+    store_.OverflowFlag = 0;
+    return store_.DataSize;
 }
 
 void MainWindow::enterEditMode()
 {
-    const int i = ListBox1->itemIndex();
+    const int i = entryList_->itemIndex();
     if (i < 0) {
         // Nothing to edit: the box does not stay checked and nothing is locked.
-        EditStyle->setChecked(false);
+        editBox_->setChecked(false);
         return;
     }
-    store_.BuildSection();
-    store_.OverflowFlag = 0;
-    otherSize_ = OtherSizeOf(store_.DataSize, store_.name(i), store_.url(i));
-    Memo1->setReadOnly(false);
-    Memo2->setReadOnly(false);
-    // Edit mode edits the stored texts, whatever the view.
-    Memo1->setText(store_.name(i));
-    Memo2->setText(store_.url(i));
-    setControlsEnabled(EditLockedControls, false);
+    otherSize_ = OtherSizeOf(builtImageSize(), store_.name(i), store_.url(i));
+    editing_ = true;
+    // Edit mode edits the stored texts, whatever the view; from here on the
+    // boxes hold the edit and the view leaves them alone.
+    nameBox_->setText(store_.name(i));
+    urlBox_->setText(store_.url(i));
 }
 
 void MainWindow::leaveEditMode()
 {
-    const int i = ListBox1->itemIndex();
+    const int i = entryList_->itemIndex();
     if (i < 0)
         return;
-    const EditExit verdict = CheckEditExit(Memo1->text(), Memo2->text(), otherSize_);
+    const EditExit verdict = CheckEditExit(nameBox_->text(), urlBox_->text(), otherSize_);
     if (verdict != EditExit::Commit) {
         notices_.beep();
         notices_.message(EditExitMessage(verdict));
         // Checking the box again enters edit mode anew: the stored entry is
         // reloaded and the refused texts are dropped.
-        EditStyle->setChecked(true);
+        editBox_->setChecked(true);
         return;
     }
-    Memo1->setReadOnly(true);
-    Memo2->setReadOnly(true);
-    const QByteArray name = Memo1->text();
-    store_.replace(i, name, Memo2->text());
-    ListBox1->replaceItem(i, name);
-    setControlsEnabled(EditLockedControls, true);
-    RefreshView();
+    editing_ = false;
+    store_.replace(i, nameBox_->text(), urlBox_->text());
 }
 
 void MainWindow::btnDeleteClick()
 {
-    const int i = ListBox1->itemIndex();
+    const int i = entryList_->itemIndex();
     if (i >= 0 && notices_.confirm(cp1250::decode(DeleteQuestion(store_.name(i), store_.url(i))))) {
         store_.removeAt(i);
-        ListBox1->deleteItem(i);
-        const int left = ListBox1->itemCount();
-        if (left == 0) {
-            setControlsEnabled(EmptyListControls, false);
-            showEmptyList();
-        } else {
-            ListBox1->setItemIndex(std::min(i, left - 1));
-            ShowSelected();
-            Label7->setText(QString::number(left));
-        }
+        const int left = store_.count();
+        if (left == 0)
+            entryCommands_ = EntryCommands::None;
+        updateView(std::min(i, left - 1));
     }
-    ListBox1->setFocus();
+    entryList_->setFocus();
 }
 
 void MainWindow::moveSelected(int offset)
 {
-    const int i = ListBox1->itemIndex();
+    const int i = entryList_->itemIndex();
     const int j = i + offset;
-    if (i < 0 || j < 0 || j >= ListBox1->itemCount())
+    if (i < 0 || j < 0 || j >= store_.count())
         return;
     store_.exchange(i, j);
-    ListBox1->exchange(i, j);
-    // The position follows the entry.
-    Label18->setText(QString::number(ListBox1->itemIndex() + 1));
+    // The selection follows the entry.
+    updateView(j);
 }
 
 void MainWindow::btnUpClick()
@@ -380,14 +365,26 @@ PhoneLibrary& MainWindow::phone()
     return *phone_;
 }
 
-void MainWindow::btnDownloadClick()
+bool MainWindow::download()
 {
     PhoneBusy busy(notices_);
-    const DownloadOutcome outcome = DownloadFavourites(
-        store_, phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(), portNumber_);
+    return DownloadFavourites(
+               store_, phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(), portNumber_)
+           == DownloadOutcome::Loaded;
+}
+
+void MainWindow::upload()
+{
+    PhoneBusy busy(notices_);
+    UploadFavourites(store_, phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(),
+                     portNumber_);
+}
+
+void MainWindow::btnDownloadClick()
+{
     // A download that loaded nothing leaves the user's list, and the caption
     // that names it.
-    if (outcome != DownloadOutcome::Loaded)
+    if (!download())
         return;
     showLoadedList();
     setWindowTitle(QStringLiteral("Linkwell: downloaded phone data"));
@@ -400,9 +397,7 @@ void MainWindow::btnUploadClick()
         && !notices_.confirm(QStringLiteral("The list is empty. Uploading it clears all favourites in the "
                                             "phone. Upload anyway?")))
         return;
-    PhoneBusy busy(notices_);
-    UploadFavourites(store_, phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(),
-                     portNumber_);
+    upload();
 }
 
 void MainWindow::btnSaveFileClick()
@@ -429,8 +424,8 @@ void MainWindow::setNewEntryOpener(NewEntryOpener opener, std::function<void()> 
 
 void MainWindow::btnNewClick()
 {
-    store_.BuildSection();
-    const QString refusal = InsertRefusal(store_.count(), store_.DataSize);
+    const std::int32_t imageSize = builtImageSize();
+    const QString refusal = InsertRefusal(store_.count(), imageSize);
     if (!refusal.isEmpty()) {
         notices_.beep();
         notices_.message(refusal);
@@ -438,18 +433,15 @@ void MainWindow::btnNewClick()
     }
     if (!openNewEntry_)
         throw std::logic_error("No new-entry dialog");
-    const std::optional<EntNameUrl> entry = openNewEntry_(store_.DataSize);
+    const std::optional<EntNameUrl> entry = openNewEntry_(imageSize);
     if (entry) {
         // After the selected row; an empty list has none, so the entry goes first.
-        const int p = ListBox1->itemIndex() + 1;
+        const int p = entryList_->itemIndex() + 1;
         store_.insert(p, entry->name, entry->url);
-        ListBox1->insertItem(p, entry->name);
-        ListBox1->setItemIndex(p);
-        Label7->setText(QString::number(ListBox1->itemCount()));
-        ShowSelected();
-        setControlsEnabled(EntryControls, true);
+        entryCommands_ = EntryCommands::All;
+        updateView(p);
     }
     if (resetNewEntry_)
         resetNewEntry_();
-    ListBox1->setFocus();
+    entryList_->setFocus();
 }

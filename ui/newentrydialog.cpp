@@ -28,18 +28,18 @@ NewEntryDialog::NewEntryDialog(Notices& notices, QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
     move(155, 91);
     pressButtonsOnEnter(this);
-    Memo1 = ui_->Memo1;
-    Memo2 = ui_->Memo2;
+    nameBox_ = ui_->Memo1;
+    urlBox_ = ui_->Memo2;
 
     const auto on = [this](auto* sender, auto signal, void (NewEntryDialog::*handler)()) {
         connect(sender, signal, this, guarded(notices_, [this, handler] { (this->*handler)(); }));
     };
-    on(Memo1, &TextBox::userChanged, &NewEntryDialog::Memo1Change);
-    on(Memo2, &TextBox::userChanged, &NewEntryDialog::Memo2Change);
-    Memo1->setChangeHandler([this] { Memo1Change(); });
-    Memo2->setChangeHandler([this] { Memo2Change(); });
-    Memo1->setRefusalHandler([this] { notices_.beep(); });
-    Memo2->setRefusalHandler([this] { notices_.beep(); });
+    on(nameBox_, &TextBox::userChanged, &NewEntryDialog::Memo1Change);
+    on(urlBox_, &TextBox::userChanged, &NewEntryDialog::Memo2Change);
+    nameBox_->setChangeHandler([this] { Memo1Change(); });
+    urlBox_->setChangeHandler([this] { Memo2Change(); });
+    nameBox_->setRefusalHandler([this] { notices_.beep(); });
+    urlBox_->setRefusalHandler([this] { notices_.beep(); });
     on(ui_->Button1, &QPushButton::clicked, &NewEntryDialog::Button1Click);
     on(ui_->Button3, &QPushButton::clicked, &NewEntryDialog::Button3Click);
 }
@@ -55,8 +55,8 @@ std::optional<EntNameUrl> NewEntryDialog::execute(std::int32_t baseSize)
 
 void NewEntryDialog::reset()
 {
-    Memo1->setText({});
-    Memo2->setText({});
+    nameBox_->setText({});
+    urlBox_->setText({});
     ui_->Label5->setText(QStringLiteral("0"));
     ui_->Label6->setText(QStringLiteral("0"));
     result.reset();
@@ -87,23 +87,23 @@ void NewEntryDialog::FormShow()
 
 void NewEntryDialog::Memo1Change()
 {
-    ui_->Label5->setText(QString::number(Memo1->length()));
+    ui_->Label5->setText(QString::number(nameBox_->length()));
 }
 
 void NewEntryDialog::Memo2Change()
 {
-    ui_->Label6->setText(QString::number(Memo2->length()));
+    ui_->Label6->setText(QString::number(urlBox_->length()));
 }
 
 void NewEntryDialog::Button1Click()
 {
-    const QString refusal = AddToListRefusal(Memo1->text(), Memo2->text(), BaseSize);
+    const QString refusal = AddToListRefusal(nameBox_->text(), urlBox_->text(), BaseSize);
     if (!refusal.isEmpty()) {
         notices_.beep();
         notices_.message(refusal);
         return;
     }
-    result = EntNameUrl{Memo1->text(), Memo2->text()};
+    result = EntNameUrl{nameBox_->text(), urlBox_->text()};
     accept();
 }
 

@@ -31,26 +31,25 @@ public:
     // the next opening starts afresh.
     void reset();
 
-    Ui::NewEntryDialog& form() { return *ui_; }
-    linkwell::TextBox* Memo1;
-    linkwell::TextBox* Memo2;
+    // The image size of the store the dialog was last opened for.
     std::int32_t BaseSize = 0;
     std::optional<linkwell::EntNameUrl> result;
-
-public slots:
-    void Memo1Change();
-    void Memo2Change();
-    void Button1Click();
-    void Button3Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The handlers, named for the control and event that run them.
+    void Memo1Change();
+    void Memo2Change();
+    void Button1Click();
+    void Button3Click();
     void FormShow();
 
     std::unique_ptr<Ui::NewEntryDialog> ui_;
     linkwell::Notices& notices_;
     std::int32_t openedWith_ = 0;
+    linkwell::TextBox* nameBox_;
+    linkwell::TextBox* urlBox_;
 };

@@ -4,6 +4,7 @@
 #include "entries.h"
 #include "phone/gbpphonelibrary.h"
 #include "phonesimprocess.h"
+#include "control.h"
 #include "recordingnotices.h"
 #include "ui/mainwindow.h"
 #include "ui/controls.h"
@@ -70,30 +71,30 @@ void TestEndToEnd::downloadEditUploadAndReadBack()
 {
     Rig rig({});
     MainWindow& w = *rig.form;
-    w.btnDownload->click();
+    control<QPushButton>(w, "btnDownload")->click();
     QCOMPARE(entriesOf(w.store()), Seeded);
-    QCOMPARE(w.ListBox1->itemTexts(), (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
+    QCOMPARE(control<ListBox>(w, "ListBox1")->itemTexts(), (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
     QCOMPARE(rig.history().mid(1), (QStringList{"* Everything OK, GBP mode is initialized.",
                                                 "* Real size of received NVM file: 96 byte(s).",
                                                 "* Actual data size: 96", "* Everything OK, GBP mode closed."}));
 
     // Edit the second entry in place, insert one after it, delete the first.
-    w.ListBox1->setItemIndex(1);
+    control<ListBox>(w, "ListBox1")->setItemIndex(1);
     w.ShowSelected();
-    w.EditStyle->setChecked(true);
-    w.Memo2->setText("wap.pocasi.example/praha");
-    w.EditStyle->setChecked(false);
+    control<CheckBox>(w, "EditStyle")->setChecked(true);
+    control<TextBox>(w, "Memo2")->setText("wap.pocasi.example/praha");
+    control<CheckBox>(w, "EditStyle")->setChecked(false);
     w.setNewEntryOpener([](std::int32_t) { return std::optional<EntNameUrl>({"New", "wap.new.example"}); });
-    w.btnNew->click();
-    w.ListBox1->setItemIndex(0);
+    control<QPushButton>(w, "btnNew")->click();
+    control<ListBox>(w, "ListBox1")->setItemIndex(0);
     rig.notices.confirmAnswers << true;
-    w.btnDelete->click();
+    control<QPushButton>(w, "btnDelete")->click();
     const Entries edited{{"Po\xe8\x61\x73\xed", "wap.pocasi.example/praha"},
                          {"New", "wap.new.example"},
                          {"Two  blanks", "wap.blanks.example"}};
     QCOMPARE(entriesOf(w.store()), edited);
 
-    w.btnUpload->click();
+    control<QPushButton>(w, "btnUpload")->click();
     const QByteArray image = imageOf(edited);
     QCOMPARE(rig.phoneFile(), image + QByteArray(2000 - image.size(), '\0'));
     QCOMPARE(rig.history().mid(5), (QStringList{"* Everything OK, GBP mode is initialized.",
@@ -105,7 +106,7 @@ void TestEndToEnd::downloadEditUploadAndReadBack()
     RecordingNotices otherNotices;
     MainWindow other(otherNotices, rig.dir.path());
     other.setPhone(rig.phone);
-    other.btnDownload->click();
+    control<QPushButton>(other, "btnDownload")->click();
     QCOMPARE(entriesOf(other.store()), edited);
     QCOMPARE(other.windowTitle(), QStringLiteral("Linkwell: downloaded phone data"));
     QVERIFY(rig.notices.log.size() == 1 && otherNotices.log.isEmpty()); // the delete question only
@@ -145,14 +146,14 @@ void TestEndToEnd::failingPhoneLosesNothing()
 
     QElapsedTimer clock;
     clock.start();
-    w.btnDownload->click();
+    control<QPushButton>(w, "btnDownload")->click();
     QVERIFY2(clock.elapsed() < boundMs, qPrintable(QString::number(clock.elapsed())));
 
     QCOMPARE(rig.history().mid(1), history);
     QCOMPARE(rig.notices.log, notices);
     QCOMPARE(entriesOf(w.store()), (Entries{{"mine", "my.url"}, {"unsaved", "work.url"}}));
-    QCOMPARE(w.ListBox1->itemTexts(), (QList<QByteArray>{"mine", "unsaved"}));
-    QCOMPARE(w.Memo1->text(), QByteArray("mine"));
+    QCOMPARE(control<ListBox>(w, "ListBox1")->itemTexts(), (QList<QByteArray>{"mine", "unsaved"}));
+    QCOMPARE(control<TextBox>(w, "Memo1")->text(), QByteArray("mine"));
 }
 
 namespace {
@@ -196,17 +197,17 @@ void TestEndToEnd::clicksDuringADownloadAreDropped()
     w.ShowSelected();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    phone.clickedWhileReading = {w.btnDownload, w.chShowStyle};
+    phone.clickedWhileReading = {control<QPushButton>(w, "btnDownload"), control<CheckBox>(w, "chShowStyle")};
 
-    QTest::mouseClick(w.btnDownload, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, "btnDownload"), Qt::LeftButton);
     QCoreApplication::processEvents(); // whatever is still queued gets its turn now
 
     QCOMPARE(phone.opens, 1);
-    QVERIFY(!w.chShowStyle->isChecked());
+    QVERIFY(!control<CheckBox>(w, "chShowStyle")->isChecked());
     QCOMPARE(entriesOf(w.store()), Seeded);
     // The window takes clicks again once the phone is done.
-    QTest::mouseClick(w.chShowStyle, Qt::LeftButton);
-    QVERIFY(w.chShowStyle->isChecked());
+    QTest::mouseClick(control<CheckBox>(w, "chShowStyle"), Qt::LeftButton);
+    QVERIFY(control<CheckBox>(w, "chShowStyle")->isChecked());
 }
 
 QTEST_MAIN(TestEndToEnd)

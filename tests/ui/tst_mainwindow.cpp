@@ -1,5 +1,6 @@
 #include "files.h"
 #include "windowhistory.h"
+#include "control.h"
 #include "recordingnotices.h"
 #include "ui/mainwindow.h"
 #include "ui/controls.h"
@@ -167,10 +168,10 @@ void TestMainWindow::settingsFile()
     QCOMPARE(notices.log, startNotices);
     QCOMPARE(int(form.PortNumber()), port);
     for (int i = 0; i < 6; ++i)
-        QCOMPARE(form.RadioButtons[size_t(i)]->isChecked(), i + 1 == port);
+        QCOMPARE(control<QRadioButton>(form, QStringLiteral("RadioButton%1").arg(i + 1))->isChecked(), i + 1 == port);
 
     if (clickPort)
-        QTest::mouseClick(form.RadioButtons[size_t(clickPort - 1)], Qt::LeftButton);
+        QTest::mouseClick(control<QRadioButton>(form, QStringLiteral("RadioButton%1").arg(clickPort)), Qt::LeftButton);
     QCOMPARE(historyLines(form), history);
 
     notices.clear();
@@ -260,7 +261,7 @@ void TestMainWindow::settingsFolderIsCreatedOnFirstWrite()
     testing::RecordingNotices notices;
     {
         MainWindow form(notices, folder);
-        QTest::mouseClick(form.RadioButtons[4], Qt::LeftButton);
+        QTest::mouseClick(control<QRadioButton>(form, "RadioButton5"), Qt::LeftButton);
         form.close();
     }
     QCOMPARE(notices.log, QStringList());
@@ -274,12 +275,12 @@ void TestMainWindow::portHandlerAddsOneLinePerRealChange()
     QTemporaryDir dir;
     testing::RecordingNotices notices;
     MainWindow form(notices, dir.path());
-    QRadioButton* three = form.RadioButtons[2];
+    QRadioButton* three = control<QRadioButton>(form, "RadioButton3");
     QTest::mouseClick(three, Qt::LeftButton);
     QTest::mouseClick(three, Qt::LeftButton);
     QCOMPARE(form.PortNumber(), 3);
     QCOMPARE(historyLines(form), QStringList({"* Selected port COM1", "* Selected port COM3"}));
-    QVERIFY(!form.RadioButtons[0]->isChecked());
+    QVERIFY(!control<QRadioButton>(form, "RadioButton1")->isChecked());
     QVERIFY(notices.log.isEmpty());
 }
 
@@ -352,19 +353,19 @@ void TestMainWindow::initialWindow()
     QVERIFY(form.width() >= 578 && form.height() >= 359);
     QCOMPARE(form.font().family(), QStringLiteral("MS Sans Serif"));
     QCOMPARE(form.font().pointSize(), 8);
-    QCOMPARE(form.Memo1->font().family(), QStringLiteral("MS Sans Serif"));
-    QCOMPARE(form.Memo3->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(control<TextBox>(form, "Memo1")->font().family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(control<TextBox>(form, "Memo3")->font().family(), QStringLiteral("Arial"));
     QVERIFY(!form.windowIcon().isNull());
-    const QPixmap banner = form.Image1->pixmap();
+    const QPixmap banner = control<QLabel>(form, "Image1")->pixmap();
     QCOMPARE(banner.size(), QSize(366, 30));
-    QCOMPARE(form.Image1->alignment(), Qt::AlignLeft | Qt::AlignTop);
-    QCOMPARE(form.Image1->hasScaledContents(), false);
-    QCOMPARE(form.ListBox1->selectionMode(), QAbstractItemView::SingleSelection);
-    QCOMPARE(form.ListBox1->itemCount(), 0);
-    QCOMPARE(form.Memo3->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(form.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QCOMPARE(form.Memo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    QCOMPARE(form.Memo1->maxTyped(), 255);
+    QCOMPARE(control<QLabel>(form, "Image1")->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    QCOMPARE(control<QLabel>(form, "Image1")->hasScaledContents(), false);
+    QCOMPARE(control<ListBox>(form, "ListBox1")->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(control<ListBox>(form, "ListBox1")->itemCount(), 0);
+    QCOMPARE(control<TextBox>(form, "Memo3")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(control<TextBox>(form, "Memo1")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(control<TextBox>(form, "Memo1")->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(control<TextBox>(form, "Memo1")->maxTyped(), 255);
     QCOMPARE(form.store().count(), 0);
     for (const char* bevel : {"Bevel1", "Bevel2", "Bevel3", "Bevel4", "Bevel5", "Bevel6", "Bevel7"}) {
         auto* frame = form.findChild<QFrame*>(bevel);
@@ -379,12 +380,12 @@ void TestMainWindow::tabOrder()
     testing::RecordingNotices notices;
     MainWindow form(notices, dir.path());
     QStringList order;
-    QWidget* w = form.btnDownload;
+    QWidget* w = control<QPushButton>(form, "btnDownload");
     do {
         if (w->focusPolicy() & Qt::TabFocus)
             order << w->objectName();
         w = w->nextInFocusChain();
-    } while (w != form.btnDownload);
+    } while (w != control<QPushButton>(form, "btnDownload"));
     QCOMPARE(order, QStringList({"btnDownload", "ListBox1", "chShowStyle", "EditStyle", "Memo1", "Memo2", "btnNew",
                                  "btnDelete", "btnSaveFile", "btnUpload", "RadioButton1", "RadioButton2",
                                  "RadioButton3", "RadioButton4", "RadioButton5", "RadioButton6", "Memo3", "btnUp",
@@ -432,16 +433,16 @@ void TestMainWindow::controlsStayPutOnResize()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // Labels: left edges as designed; the counts keep their right edges.
     QCOMPARE(form.findChild<QLabel*>("Label6")->x(), 115);
-    QCOMPARE(form.Label18->geometry().right() + 1, 211);
-    QCOMPARE(form.Label3->geometry().right() + 1, 436);
-    QCOMPARE(form.Label4->geometry().right() + 1, 541);
-    const QRect list = form.ListBox1->geometry();
-    const QRect memo = form.Memo2->geometry();
+    QCOMPARE(control<QLabel>(form, "Label18")->geometry().right() + 1, 211);
+    QCOMPARE(control<QLabel>(form, "Label3")->geometry().right() + 1, 436);
+    QCOMPARE(control<QLabel>(form, "Label4")->geometry().right() + 1, 541);
+    const QRect list = control<ListBox>(form, "ListBox1")->geometry();
+    const QRect memo = control<TextBox>(form, "Memo2")->geometry();
     form.resize(900, 700);
-    QCOMPARE(form.ListBox1->geometry(), list);
-    QCOMPARE(form.Memo2->geometry(), memo);
+    QCOMPARE(control<ListBox>(form, "ListBox1")->geometry(), list);
+    QCOMPARE(control<TextBox>(form, "Memo2")->geometry(), memo);
     form.resize(300, 200);
-    QCOMPARE(form.Memo2->geometry(), memo);
+    QCOMPARE(control<TextBox>(form, "Memo2")->geometry(), memo);
 }
 
 void TestMainWindow::dialogLayout()

@@ -1,3 +1,4 @@
+#include "control.h"
 #include "recordingnotices.h"
 #include "entries.h"
 #include "ui/mainwindow.h"
@@ -50,7 +51,7 @@ struct Window {
             form->store().append(name, url);
         if (!entries.isEmpty()) {
             form->FillListBox();
-            form->ListBox1->setItemIndex(selected);
+            control<ListBox>(*form, "ListBox1")->setItemIndex(selected);
             form->ShowSelected();
         }
         notices.clear();
@@ -62,7 +63,7 @@ struct Window {
     {
         leftOpen = false;
         QTimer::singleShot(0, [this, steps] { whenModal(steps, 200); });
-        form->btnNew->click();
+        control<QPushButton>(*form, "btnNew")->click();
     }
 
     void whenModal(const std::function<void(NewEntryDialog&)>& steps, int triesLeft)
@@ -82,7 +83,7 @@ struct Window {
     QStringList names() const
     {
         QStringList out;
-        for (const QByteArray& n : form->ListBox1->itemTexts())
+        for (const QByteArray& n : control<ListBox>(*form, "ListBox1")->itemTexts())
             out << QString::fromLatin1(n);
         return out;
     }
@@ -106,8 +107,8 @@ QString label(NewEntryDialog& d, const char* name)
 
 void fillAndAdd(NewEntryDialog& d, const QByteArray& name, const QByteArray& url)
 {
-    type(d.Memo1, name);
-    type(d.Memo2, url);
+    type(control<TextBox>(d, "Memo1"), name);
+    type(control<TextBox>(d, "Memo2"), url);
     button(d, "Button1")->click();
 }
 
@@ -194,14 +195,14 @@ void TestNewEntry::insertsAfterTheSelectedRow()
     QCOMPARE(w.form->store().name(position), QByteArray("New"));
     QCOMPARE(w.form->store().url(position), QByteArray("new.url"));
     QCOMPARE(w.form->store().UrlList().size(), entries + 1);
-    QCOMPARE(w.form->ListBox1->itemIndex(), position);
-    QCOMPARE(w.form->Label7->text(), QString::number(entries + 1));
-    QCOMPARE(w.form->Label18->text(), QString::number(position + 1));
-    QCOMPARE(w.form->Memo1->text(), QByteArray("New"));
-    QCOMPARE(w.form->Memo2->text(), QByteArray("new.url"));
-    for (QWidget* c : std::initializer_list<QWidget*>{w.form->EditStyle, w.form->chShowStyle, w.form->btnSaveFile,
-                                                      w.form->btnUpload, w.form->btnDelete, w.form->btnUp,
-                                                      w.form->btnDown})
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemIndex(), position);
+    QCOMPARE(control<QLabel>(*w.form, "Label7")->text(), QString::number(entries + 1));
+    QCOMPARE(control<QLabel>(*w.form, "Label18")->text(), QString::number(position + 1));
+    QCOMPARE(control<TextBox>(*w.form, "Memo1")->text(), QByteArray("New"));
+    QCOMPARE(control<TextBox>(*w.form, "Memo2")->text(), QByteArray("new.url"));
+    for (QWidget* c : std::initializer_list<QWidget*>{control<CheckBox>(*w.form, "EditStyle"), control<CheckBox>(*w.form, "chShowStyle"), control<QPushButton>(*w.form, "btnSaveFile"),
+                                                      control<QPushButton>(*w.form, "btnUpload"), control<QPushButton>(*w.form, "btnDelete"), control<QPushButton>(*w.form, "btnUp"),
+                                                      control<QPushButton>(*w.form, "btnDown")})
         QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
     QVERIFY(w.notices.log.isEmpty());
 }
@@ -230,11 +231,11 @@ void TestNewEntry::refusedBeforeTheDialogOpens()
         ++opened;
         return std::optional<EntNameUrl>();
     });
-    w.form->btnNew->click();
+    control<QPushButton>(*w.form, "btnNew")->click();
     QCOMPARE(opened, 0);
     QCOMPARE(w.notices.log, (QStringList{"beep", "message: " + message}));
     QCOMPARE(w.form->store().count(), entries.size());
-    QCOMPARE(w.form->ListBox1->itemCount(), int(entries.size()));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemCount(), int(entries.size()));
 }
 
 void TestNewEntry::sizeLimitInTheDialog_data()
@@ -267,7 +268,7 @@ void TestNewEntry::checksRunInOrder()
     w.insert([&](NewEntryDialog& d) {
         button(d, "Button1")->click();
         afterEachClick << w.notices.log.join('/');
-        type(d.Memo1, "n");
+        type(control<TextBox>(d, "Memo1"), "n");
         button(d, "Button1")->click();
         afterEachClick << w.notices.log.join('/');
     });
@@ -283,8 +284,8 @@ void TestNewEntry::textsAreTakenAsTyped()
     Window w(numbered(1));
     QStringList counts;
     w.insert([&](NewEntryDialog& d) {
-        type(d.Memo1, "   |x");
-        type(d.Memo2, "u");
+        type(control<TextBox>(d, "Memo1"), "   |x");
+        type(control<TextBox>(d, "Memo2"), "u");
         counts << label(d, "Label5") << label(d, "Label6");
         button(d, "Button1")->click();
     });
@@ -298,10 +299,10 @@ void TestNewEntry::cancelAfterARefusal()
 {
     Window w(numbered(2));
     w.insert([](NewEntryDialog& d) {
-        type(d.Memo1, "only a name");
+        type(control<TextBox>(d, "Memo1"), "only a name");
         button(d, "Button1")->click();
         QVERIFY(d.isVisible()); // refused: the texts stay
-        QCOMPARE(d.Memo1->text(), QByteArray("only a name"));
+        QCOMPARE(control<TextBox>(d, "Memo1")->text(), QByteArray("only a name"));
         button(d, "Button3")->click();
     });
     QVERIFY(!w.leftOpen);
@@ -311,26 +312,26 @@ void TestNewEntry::cancelAfterARefusal()
     // The next opening starts empty, with both counts "0".
     QStringList seen;
     w.insert([&](NewEntryDialog& d) {
-        seen << QString::fromLatin1(d.Memo1->text()) << QString::fromLatin1(d.Memo2->text())
+        seen << QString::fromLatin1(control<TextBox>(d, "Memo1")->text()) << QString::fromLatin1(control<TextBox>(d, "Memo2")->text())
              << label(d, "Label5") << label(d, "Label6");
         button(d, "Button3")->click();
     });
     QCOMPARE(seen, (QStringList{"", "", "0", "0"}));
-    QCOMPARE(w.form->focusWidget(), w.form->ListBox1);
+    QCOMPARE(w.form->focusWidget(), control<ListBox>(*w.form, "ListBox1"));
 }
 
 void TestNewEntry::closeBoxInsertsNothing()
 {
     Window w;
     w.insert([](NewEntryDialog& d) {
-        type(d.Memo1, "name");
-        type(d.Memo2, "url");
+        type(control<TextBox>(d, "Memo1"), "name");
+        type(control<TextBox>(d, "Memo2"), "url");
         d.close(); // the close box
     });
     QVERIFY(!w.leftOpen);
     QCOMPARE(w.form->store().count(), 0);
-    QCOMPARE(w.form->ListBox1->itemCount(), 0);
-    QCOMPARE(w.dialog->Memo1->text(), QByteArray());
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemCount(), 0);
+    QCOMPARE(control<TextBox>(*w.dialog, "Memo1")->text(), QByteArray());
     QCOMPARE(label(*w.dialog, "Label5"), QStringLiteral("0"));
     QVERIFY(w.notices.log.isEmpty());
 }
@@ -341,8 +342,8 @@ void TestNewEntry::dialogHasNoDefaultButton()
     Window w;
     QByteArray typed;
     w.insert([&](NewEntryDialog& d) {
-        type(d.Memo1, "a|b");
-        typed = d.Memo1->text();
+        type(control<TextBox>(d, "Memo1"), "a|b");
+        typed = control<TextBox>(d, "Memo1")->text();
         QVERIFY(d.isVisible());
         button(d, "Button3")->click();
     });
@@ -374,13 +375,13 @@ void TestNewEntry::keysOnTheDialog()
     bool stillOpen = false;
     QByteArray name;
     w.insert([&](NewEntryDialog& d) {
-        type(d.Memo1, "name");
-        type(d.Memo2, "url");
+        type(control<TextBox>(d, "Memo1"), "name");
+        type(control<TextBox>(d, "Memo2"), "url");
         auto* target = d.findChild<QWidget*>(QString::fromLatin1(focus));
         target->setFocus();
         QTest::keyClick(target, Qt::Key(key));
         stillOpen = d.isVisible();
-        name = d.Memo1->text();
+        name = control<TextBox>(d, "Memo1")->text();
     });
     QCOMPARE(stillOpen, open);
     QCOMPARE(w.leftOpen, open);
