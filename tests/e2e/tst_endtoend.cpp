@@ -4,10 +4,8 @@
 #include "entries.h"
 #include "phone/gbpphonelibrary.h"
 #include "phonesimprocess.h"
-#include "control.h"
 #include "recordingnotices.h"
 #include "ui/mainwindow.h"
-#include "ui/controls.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -73,7 +71,8 @@ void TestEndToEnd::downloadEditUploadAndReadBack()
     MainWindow& w = *rig.form;
     control<QPushButton>(w, "btnDownload")->click();
     QCOMPARE(entriesOf(w.store()), Seeded);
-    QCOMPARE(control<ListBox>(w, "ListBox1")->itemTexts(), (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
+    QCOMPARE(control<ListBox>(w, "ListBox1")->itemTexts(),
+             (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
     QCOMPARE(rig.history().mid(1), (QStringList{"* Everything OK, GBP mode is initialized.",
                                                 "* Real size of received NVM file: 96 byte(s).",
                                                 "* Actual data size: 96", "* Everything OK, GBP mode closed."}));

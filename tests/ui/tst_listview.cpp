@@ -398,9 +398,8 @@ void TestListView::deleteEntry()
     QCOMPARE(w.label("Label3"), QString::number(shown.size()));
     QCOMPARE(w.form->focusWidget(), control<ListBox>(*w.form, "ListBox1"));
     const bool entriesLeft = !names.isEmpty();
-    for (QWidget* c : std::initializer_list<QWidget*>{control<QPushButton>(*w.form, "btnDelete"), control<CheckBox>(*w.form, "EditStyle"), control<CheckBox>(*w.form, "chShowStyle"),
-                                                      control<QPushButton>(*w.form, "btnSaveFile"), control<QPushButton>(*w.form, "btnUp"), control<QPushButton>(*w.form, "btnDown")})
-        QCOMPARE(c->isEnabled(), entriesLeft);
+    for (const char* name : {"btnDelete", "EditStyle", "chShowStyle", "btnSaveFile", "btnUp", "btnDown"})
+        QCOMPARE(control(*w.form, name)->isEnabled(), entriesLeft);
     QVERIFY(control<QPushButton>(*w.form, "btnUpload")->isEnabled());
     QVERIFY(control<QPushButton>(*w.form, "btnNew")->isEnabled());
 }
@@ -493,9 +492,8 @@ void TestListView::enabledStates()
         control<QPushButton>(*w.form, "btnDelete")->click();
     }
     for (size_t i = 0; i < std::size(StateControls); ++i) {
-        auto* control = w.form->findChild<QWidget*>(StateControls[i]);
-        QVERIFY(control);
-        QVERIFY2(control->isEnabled() == (enabled.at(qsizetype(i)) == u'1'), StateControls[i]);
+        QVERIFY2(control(*w.form, StateControls[i])->isEnabled() == (enabled.at(qsizetype(i)) == u'1'),
+                 StateControls[i]);
     }
     QCOMPARE(control<TextBox>(*w.form, "Memo1")->isReadOnly(), memosReadOnly);
     QCOMPARE(control<TextBox>(*w.form, "Memo2")->isReadOnly(), memosReadOnly);

@@ -1,6 +1,5 @@
 #include "files.h"
 #include "windowhistory.h"
-#include "control.h"
 #include "recordingnotices.h"
 #include "ui/mainwindow.h"
 #include "ui/controls.h"

@@ -95,21 +95,11 @@ struct Window {
     bool leftOpen = false;
 };
 
-QPushButton* button(NewEntryDialog& d, const char* name)
-{
-    return d.findChild<QPushButton*>(name);
-}
-
-QString label(NewEntryDialog& d, const char* name)
-{
-    return d.findChild<QLabel*>(name)->text();
-}
-
 void fillAndAdd(NewEntryDialog& d, const QByteArray& name, const QByteArray& url)
 {
     type(control<TextBox>(d, "Memo1"), name);
     type(control<TextBox>(d, "Memo2"), url);
-    button(d, "Button1")->click();
+    control<QPushButton>(d, "Button1")->click();
 }
 
 } // namespace
@@ -200,10 +190,8 @@ void TestNewEntry::insertsAfterTheSelectedRow()
     QCOMPARE(control<QLabel>(*w.form, "Label18")->text(), QString::number(position + 1));
     QCOMPARE(control<TextBox>(*w.form, "Memo1")->text(), QByteArray("New"));
     QCOMPARE(control<TextBox>(*w.form, "Memo2")->text(), QByteArray("new.url"));
-    for (QWidget* c : std::initializer_list<QWidget*>{control<CheckBox>(*w.form, "EditStyle"), control<CheckBox>(*w.form, "chShowStyle"), control<QPushButton>(*w.form, "btnSaveFile"),
-                                                      control<QPushButton>(*w.form, "btnUpload"), control<QPushButton>(*w.form, "btnDelete"), control<QPushButton>(*w.form, "btnUp"),
-                                                      control<QPushButton>(*w.form, "btnDown")})
-        QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
+    for (const char* name : {"EditStyle", "chShowStyle", "btnSaveFile", "btnUpload", "btnDelete", "btnUp", "btnDown"})
+        QVERIFY2(control(*w.form, name)->isEnabled(), name);
     QVERIFY(w.notices.log.isEmpty());
 }
 
@@ -266,10 +254,10 @@ void TestNewEntry::checksRunInOrder()
     Window w;
     QStringList afterEachClick;
     w.insert([&](NewEntryDialog& d) {
-        button(d, "Button1")->click();
+        control<QPushButton>(d, "Button1")->click();
         afterEachClick << w.notices.log.join('/');
         type(control<TextBox>(d, "Memo1"), "n");
-        button(d, "Button1")->click();
+        control<QPushButton>(d, "Button1")->click();
         afterEachClick << w.notices.log.join('/');
     });
     QVERIFY(w.leftOpen);
@@ -286,8 +274,8 @@ void TestNewEntry::textsAreTakenAsTyped()
     w.insert([&](NewEntryDialog& d) {
         type(control<TextBox>(d, "Memo1"), "   |x");
         type(control<TextBox>(d, "Memo2"), "u");
-        counts << label(d, "Label5") << label(d, "Label6");
-        button(d, "Button1")->click();
+        counts << control<QLabel>(d, "Label5")->text() << control<QLabel>(d, "Label6")->text();
+        control<QPushButton>(d, "Button1")->click();
     });
     QVERIFY(!w.leftOpen);
     QCOMPARE(counts, (QStringList{"6", "1"})); // a line break counts two
@@ -300,10 +288,10 @@ void TestNewEntry::cancelAfterARefusal()
     Window w(numbered(2));
     w.insert([](NewEntryDialog& d) {
         type(control<TextBox>(d, "Memo1"), "only a name");
-        button(d, "Button1")->click();
+        control<QPushButton>(d, "Button1")->click();
         QVERIFY(d.isVisible()); // refused: the texts stay
         QCOMPARE(control<TextBox>(d, "Memo1")->text(), QByteArray("only a name"));
-        button(d, "Button3")->click();
+        control<QPushButton>(d, "Button3")->click();
     });
     QVERIFY(!w.leftOpen);
     QCOMPARE(w.form->store().count(), 2);
@@ -312,9 +300,9 @@ void TestNewEntry::cancelAfterARefusal()
     // The next opening starts empty, with both counts "0".
     QStringList seen;
     w.insert([&](NewEntryDialog& d) {
-        seen << QString::fromLatin1(control<TextBox>(d, "Memo1")->text()) << QString::fromLatin1(control<TextBox>(d, "Memo2")->text())
-             << label(d, "Label5") << label(d, "Label6");
-        button(d, "Button3")->click();
+        seen << QString::fromLatin1(control<TextBox>(d, "Memo1")->text())
+             << QString::fromLatin1(control<TextBox>(d, "Memo2")->text()) << control<QLabel>(d, "Label5")->text() << control<QLabel>(d, "Label6")->text();
+        control<QPushButton>(d, "Button3")->click();
     });
     QCOMPARE(seen, (QStringList{"", "", "0", "0"}));
     QCOMPARE(w.form->focusWidget(), control<ListBox>(*w.form, "ListBox1"));
@@ -332,7 +320,7 @@ void TestNewEntry::closeBoxInsertsNothing()
     QCOMPARE(w.form->store().count(), 0);
     QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemCount(), 0);
     QCOMPARE(control<TextBox>(*w.dialog, "Memo1")->text(), QByteArray());
-    QCOMPARE(label(*w.dialog, "Label5"), QStringLiteral("0"));
+    QCOMPARE(control<QLabel>(*w.dialog, "Label5")->text(), QStringLiteral("0"));
     QVERIFY(w.notices.log.isEmpty());
 }
 
@@ -345,7 +333,7 @@ void TestNewEntry::dialogHasNoDefaultButton()
         type(control<TextBox>(d, "Memo1"), "a|b");
         typed = control<TextBox>(d, "Memo1")->text();
         QVERIFY(d.isVisible());
-        button(d, "Button3")->click();
+        control<QPushButton>(d, "Button3")->click();
     });
     QCOMPARE(typed, QByteArray("a\r\nb"));
     QCOMPARE(w.form->store().count(), 0);

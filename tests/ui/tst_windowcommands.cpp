@@ -1,10 +1,8 @@
 #include "windowhistory.h"
-#include "control.h"
 #include "recordingnotices.h"
 #include "scriptedphone.h"
 #include "entries.h"
 #include "ui/mainwindow.h"
-#include "ui/controls.h"
 #include "files.h"
 
 #include <QGuiApplication>
@@ -54,18 +52,15 @@ struct Window {
     Snapshot snapshot() const
     {
         QList<bool> enabled;
-        for (QWidget* c : std::initializer_list<QWidget*>{
-                 control<ListBox>(*form, "ListBox1"), control<CheckBox>(*form, "chShowStyle"), control<CheckBox>(*form, "EditStyle"), control<QPushButton>(*form, "btnDelete"), control<QPushButton>(*form, "btnUp"), control<QPushButton>(*form, "btnDown"),
-                 control<QPushButton>(*form, "btnSaveFile"), control<QPushButton>(*form, "btnUpload"), control<QPushButton>(*form, "btnNew"), control<QPushButton>(*form, "btnDownload"), control<QPushButton>(*form, "btnOpenFile")})
-            enabled << c->isEnabled();
-        return {form->store().NameList(),
-                form->store().UrlList(),
-                control<ListBox>(*form, "ListBox1")->itemTexts(),
-                control<ListBox>(*form, "ListBox1")->itemIndex(),
-                control<TextBox>(*form, "Memo1")->text(),
-                control<TextBox>(*form, "Memo2")->text(),
-                {control<QLabel>(*form, "Label3")->text(), control<QLabel>(*form, "Label4")->text(), control<QLabel>(*form, "Label7")->text(), control<QLabel>(*form, "Label18")->text()},
-                enabled};
+        for (const char* name : {"ListBox1", "chShowStyle", "EditStyle", "btnDelete", "btnUp", "btnDown",
+                                 "btnSaveFile", "btnUpload", "btnNew", "btnDownload", "btnOpenFile"})
+            enabled << control(*form, name)->isEnabled();
+        QStringList labels;
+        for (const char* name : {"Label3", "Label4", "Label7", "Label18"})
+            labels << control<QLabel>(*form, name)->text();
+        const ListBox* list = control<ListBox>(*form, "ListBox1");
+        return {form->store().NameList(), form->store().UrlList(), list->itemTexts(), list->itemIndex(),
+                control<TextBox>(*form, "Memo1")->text(), control<TextBox>(*form, "Memo2")->text(), labels, enabled};
     }
 
     QString file(const QString& name, const QByteArray& bytes)
