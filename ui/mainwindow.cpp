@@ -98,7 +98,12 @@ void MainWindow::fitWindowTexts()
 template <class Signal, class Sender>
 void MainWindow::on(Sender* sender, Signal signal, void (MainWindow::*handler)())
 {
-    connect(sender, signal, this, guarded(notices_, [this, handler] { (this->*handler)(); }));
+    // Every command ends in the view of the state it left; the handlers that
+    // choose a row show it themselves, and showing it again changes nothing.
+    connect(sender, signal, this, guarded(notices_, [this, handler] {
+                (this->*handler)();
+                updateView();
+            }));
 }
 
 void MainWindow::connectHandlers()
@@ -187,8 +192,11 @@ void MainWindow::updateView(int row)
     entryList_->setItemIndex(row);
     entryCountLabel_->setText(QString::number(store_.count()));
     positionLabel_->setText(QString::number(row + 1));
-    nameBox_->setReadOnly(!editing_);
-    urlBox_->setReadOnly(!editing_);
+    for (TextBox* box : {nameBox_, urlBox_}) {
+        // Only a real change, so that typing keeps the box as it is.
+        if (box->isReadOnly() == editing_)
+            box->setReadOnly(!editing_);
+    }
     enableControls();
 }
 
