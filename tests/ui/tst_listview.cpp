@@ -474,6 +474,7 @@ void TestListView::enabledStates_data()
     QTest::newRow("edit mode") << "edit" << "00100000000" << false;
     QTest::newRow("after leaving edit mode") << "left" << "11111111111" << true;
     QTest::newRow("last entry deleted") << "deleted" << "10000001111" << true;
+    QTest::newRow("a load left the list empty") << "emptied" << "10000011111" << true;
 }
 
 void TestListView::enabledStates()
@@ -482,7 +483,9 @@ void TestListView::enabledStates()
     QFETCH(QString, enabled);
     QFETCH(bool, memosReadOnly);
 
-    Window w(numbered(condition == "deleted" ? 1 : 2), condition != "start");
+    Window w(numbered(condition == "emptied" ? 0 : condition == "deleted" ? 1 : 2), condition != "start" && condition != "emptied");
+    if (condition == "emptied")
+        w.form->showLoadedList();
     if (condition == "edit" || condition == "left")
         control<CheckBox>(*w.form, "EditStyle")->click();
     if (condition == "left")

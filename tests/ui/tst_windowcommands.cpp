@@ -65,10 +65,8 @@ struct Window {
 
     QString file(const QString& name, const QByteArray& bytes)
     {
-        QFile f(dir.filePath(name));
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return f.fileName();
+        const QString path = dir.filePath(name);
+        return writeFile(path, bytes) ? path : QString();
     }
 
     QStringList history() const { return historyLines(*form); }
