@@ -1,6 +1,6 @@
 #include "phone/gbpphonelibrary.h"
-#include "ui/Unit1.h"
-#include "ui/dialog.h"
+#include "ui/mainwindow.h"
+#include "ui/newentrydialog.h"
 #include "ui/qtnotices.h"
 
 #include <QApplication>
@@ -18,10 +18,10 @@ int main(int argc, char* argv[])
 
     linkwell::QtNotices notices;
     linkwell::GbpPhoneLibrary phone;
-    TForm1 form(notices);
+    MainWindow form(notices);
     notices.setWindow(&form);
     form.setPhone(phone);
-    TForm2 dialog(notices, &form);
+    NewEntryDialog dialog(notices, &form);
     dialog.hide();
     form.setNewEntryDialog(dialog);
 

@@ -46,11 +46,6 @@ public:
     // The image of the store. Entries past the 100th leave the store as they
     // leave the image; the result says how many went.
     BuiltImage BuildSection();
-    // imageSizeWith for the store's entries.
-    qint64 sizeWith(int index, const QByteArray& name, const QByteArray& url) const
-    {
-        return imageSizeWith(entries_, index, name, url);
-    }
 
 private:
     void checkIndex(int index) const;

@@ -90,13 +90,14 @@ BuiltImage BuildSection(const ImageEntries& entries)
     return out;
 }
 
-qint64 imageSizeWith(const ImageEntries& entries, qsizetype index, const QByteArray& name,
-                     const QByteArray& url)
+qint64 imageSizeWithRecord(qint64 sizeWithout, const QByteArray& name, const QByteArray& url)
 {
-    qint64 size = BuildSection(entries).size + name.size() + url.size() + limits::RecordOverhead;
-    if (index >= 0 && index < entries.size())
-        size -= entries[index].first.size() + entries[index].second.size() + limits::RecordOverhead;
-    return size;
+    return sizeWithout + name.size() + url.size() + limits::RecordOverhead;
+}
+
+qint64 imageSizeWithoutRecord(qint64 size, const QByteArray& name, const QByteArray& url)
+{
+    return size - (name.size() + url.size() + limits::RecordOverhead);
 }
 
 QByteArray transferBuffer(const BuiltImage& image)

@@ -43,12 +43,13 @@ struct BuiltImage {
 // The image of the first 100 entries, cut at the limits.
 BuiltImage BuildSection(const ImageEntries& entries);
 
-// The size the image of `entries` would count with the entry at `index`
-// holding `name` and `url` instead, or, for an index of entries.size(), with
-// them as one more entry: the built size and the difference the texts make.
-// Not cut, so anything above 1998 does not fit.
-qint64 imageSizeWith(const ImageEntries& entries, qsizetype index, const QByteArray& name,
-                     const QByteArray& url);
+// The size an image of `sizeWithout` bytes counts with one more record of
+// these texts: what the edit check and the insertion check measure against
+// 1998 (an entry changed is the image without it, plus its new record). Not
+// cut, and in 64 bits, so no size a caller brings can wrap round.
+qint64 imageSizeWithRecord(qint64 sizeWithout, const QByteArray& name, const QByteArray& url);
+// The other way: what an image of `size` bytes takes without this record.
+qint64 imageSizeWithoutRecord(qint64 size, const QByteArray& name, const QByteArray& url);
 
 // The whole transfer buffer a phone write sends: the image, then zeros.
 QByteArray transferBuffer(const BuiltImage& image);

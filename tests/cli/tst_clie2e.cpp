@@ -9,7 +9,7 @@
 #include "recordingnotices.h"
 
 #include "phone/gbpphonelibrary.h"
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
 
 #include <QElapsedTimer>
@@ -58,12 +58,12 @@ QStringList windowHistory(const QString& settingsFolder, const char* button)
 {
     RecordingNotices notices;
     GbpPhoneLibrary library;
-    TForm1 form(notices, settingsFolder);
+    MainWindow form(notices, settingsFolder);
     form.setPhone(library);
     const auto lines = [&form] { return historyLines(form); };
     const qsizetype before = lines().size();
     notices.confirmAnswers << true; // the window's list is empty, and it asks before an upload clears the phone
-    (QByteArray(button) == "download" ? form.btnDownload : form.btnUpload)->click();
+    control<QPushButton>(form, QByteArray(button) == "download" ? "btnDownload" : "btnUpload")->click();
     return lines().mid(before);
 }
 

@@ -5,7 +5,7 @@
 #include "recordingnotices.h"
 #include "scriptedphone.h"
 
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
 
 #include <QDir>
@@ -87,11 +87,11 @@ struct Window {
     QTemporaryDir dir;
     RecordingNotices notices;
     ScriptedPhone phone;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     Window()
     {
-        form = std::make_unique<TForm1>(notices, dir.path());
+        form = std::make_unique<MainWindow>(notices, dir.path());
         form->setPhone(phone);
     }
 
@@ -146,7 +146,7 @@ private slots:
 
         Window window;
         phone.applyTo(window.phone);
-        const QStringList windowHistory = window.click(window.form->btnDownload);
+        const QStringList windowHistory = window.click(control<QPushButton>(*window.form, "btnDownload"));
         QVERIFY(!windowHistory.isEmpty());
 
         Tool tool;
@@ -163,8 +163,8 @@ private slots:
         }
         // Saved as "Save to file..." saves the window's list.
         window.notices.saveAnswers << window.dir.filePath(QStringLiteral("saved.bin"));
-        window.form->btnSaveFile->setEnabled(true);
-        window.form->btnSaveFile->click();
+        control<QPushButton>(*window.form, "btnSaveFile")->setEnabled(true);
+        control<QPushButton>(*window.form, "btnSaveFile")->click();
         const QByteArray saved = readAll(window.dir.filePath(QStringLiteral("saved.bin")));
         QCOMPARE(readAll(image), saved.isEmpty() ? QByteArray("MME20C\0", 7) : saved);
     }
@@ -191,11 +191,11 @@ private slots:
 
         Window window;
         window.notices.openAnswers << file;
-        window.form->btnOpenFile->click();
+        control<QPushButton>(*window.form, "btnOpenFile")->click();
         phone.applyTo(window.phone);
         if (image == imageOf({}))
             window.notices.confirmAnswers << true; // the window asks before it clears the phone; --yes answers
-        const QStringList windowHistory = window.click(window.form->btnUpload);
+        const QStringList windowHistory = window.click(control<QPushButton>(*window.form, "btnUpload"));
 
         Tool tool;
         phone.applyTo(tool.phone);

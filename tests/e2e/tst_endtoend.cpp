@@ -5,8 +5,7 @@
 #include "phone/gbpphonelibrary.h"
 #include "phonesimprocess.h"
 #include "recordingnotices.h"
-#include "ui/Unit1.h"
-#include "ui/controls.h"
+#include "ui/mainwindow.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -36,7 +35,7 @@ struct Rig {
         QVERIFY(sim.start(QStringList{"--dir", dir.filePath("phone"), "--seed", seedFile.fileName()} +
                           phoneOptions));
         qputenv("LINKWELL_COM1", sim.device().toLocal8Bit());
-        form = std::make_unique<TForm1>(notices, dir.path());
+        form = std::make_unique<MainWindow>(notices, dir.path());
         form->setPhone(phone);
     }
 
@@ -52,7 +51,7 @@ struct Rig {
     PhonesimProcess sim{QStringLiteral(PHONESIM_PATH)};
     RecordingNotices notices;
     GbpPhoneLibrary phone;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 } // namespace
@@ -69,31 +68,32 @@ private slots:
 void TestEndToEnd::downloadEditUploadAndReadBack()
 {
     Rig rig({});
-    TForm1& w = *rig.form;
-    w.btnDownload->click();
+    MainWindow& w = *rig.form;
+    control<QPushButton>(w, "btnDownload")->click();
     QCOMPARE(entriesOf(w.store()), Seeded);
-    QCOMPARE(w.ListBox1->itemTexts(), (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
+    QCOMPARE(control<ListBox>(w, "ListBox1")->itemTexts(),
+             (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
     QCOMPARE(rig.history().mid(1), (QStringList{"* Everything OK, GBP mode is initialized.",
                                                 "* Real size of received NVM file: 96 byte(s).",
                                                 "* Actual data size: 96", "* Everything OK, GBP mode closed."}));
 
     // Edit the second entry in place, insert one after it, delete the first.
-    w.ListBox1->setItemIndex(1);
+    control<ListBox>(w, "ListBox1")->setItemIndex(1);
     w.ShowSelected();
-    w.EditStyle->setChecked(true);
-    w.Memo2->setText("wap.pocasi.example/praha");
-    w.EditStyle->setChecked(false);
+    control<CheckBox>(w, "EditStyle")->setChecked(true);
+    control<TextBox>(w, "Memo2")->setText("wap.pocasi.example/praha");
+    control<CheckBox>(w, "EditStyle")->setChecked(false);
     w.setNewEntryOpener([](std::int32_t) { return std::optional<EntNameUrl>({"New", "wap.new.example"}); });
-    w.btnNew->click();
-    w.ListBox1->setItemIndex(0);
+    control<QPushButton>(w, "btnNew")->click();
+    control<ListBox>(w, "ListBox1")->setItemIndex(0);
     rig.notices.confirmAnswers << true;
-    w.btnDelete->click();
+    control<QPushButton>(w, "btnDelete")->click();
     const Entries edited{{"Po\xe8\x61\x73\xed", "wap.pocasi.example/praha"},
                          {"New", "wap.new.example"},
                          {"Two  blanks", "wap.blanks.example"}};
     QCOMPARE(entriesOf(w.store()), edited);
 
-    w.btnUpload->click();
+    control<QPushButton>(w, "btnUpload")->click();
     const QByteArray image = imageOf(edited);
     QCOMPARE(rig.phoneFile(), image + QByteArray(2000 - image.size(), '\0'));
     QCOMPARE(rig.history().mid(5), (QStringList{"* Everything OK, GBP mode is initialized.",
@@ -103,9 +103,9 @@ void TestEndToEnd::downloadEditUploadAndReadBack()
 
     // A second window reads back what the first one wrote.
     RecordingNotices otherNotices;
-    TForm1 other(otherNotices, rig.dir.path());
+    MainWindow other(otherNotices, rig.dir.path());
     other.setPhone(rig.phone);
-    other.btnDownload->click();
+    control<QPushButton>(other, "btnDownload")->click();
     QCOMPARE(entriesOf(other.store()), edited);
     QCOMPARE(other.windowTitle(), QStringLiteral("Linkwell: downloaded phone data"));
     QVERIFY(rig.notices.log.size() == 1 && otherNotices.log.isEmpty()); // the delete question only
@@ -138,21 +138,21 @@ void TestEndToEnd::failingPhoneLosesNothing()
     QFETCH(int, boundMs);
 
     Rig rig(options);
-    TForm1& w = *rig.form;
+    MainWindow& w = *rig.form;
     fill(w.store(), {{"mine", "my.url"}, {"unsaved", "work.url"}});
     w.FillListBox();
     w.ShowSelected();
 
     QElapsedTimer clock;
     clock.start();
-    w.btnDownload->click();
+    control<QPushButton>(w, "btnDownload")->click();
     QVERIFY2(clock.elapsed() < boundMs, qPrintable(QString::number(clock.elapsed())));
 
     QCOMPARE(rig.history().mid(1), history);
     QCOMPARE(rig.notices.log, notices);
     QCOMPARE(entriesOf(w.store()), (Entries{{"mine", "my.url"}, {"unsaved", "work.url"}}));
-    QCOMPARE(w.ListBox1->itemTexts(), (QList<QByteArray>{"mine", "unsaved"}));
-    QCOMPARE(w.Memo1->text(), QByteArray("mine"));
+    QCOMPARE(control<ListBox>(w, "ListBox1")->itemTexts(), (QList<QByteArray>{"mine", "unsaved"}));
+    QCOMPARE(control<TextBox>(w, "Memo1")->text(), QByteArray("mine"));
 }
 
 namespace {
@@ -188,7 +188,7 @@ public:
 void TestEndToEnd::clicksDuringADownloadAreDropped()
 {
     Rig rig({"--baud", "9600"});
-    TForm1& w = *rig.form;
+    MainWindow& w = *rig.form;
     ImpatientPhone phone;
     w.setPhone(phone);
     fill(w.store(), {{"mine", "my.url"}});
@@ -196,17 +196,17 @@ void TestEndToEnd::clicksDuringADownloadAreDropped()
     w.ShowSelected();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    phone.clickedWhileReading = {w.btnDownload, w.chShowStyle};
+    phone.clickedWhileReading = {control<QPushButton>(w, "btnDownload"), control<CheckBox>(w, "chShowStyle")};
 
-    QTest::mouseClick(w.btnDownload, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, "btnDownload"), Qt::LeftButton);
     QCoreApplication::processEvents(); // whatever is still queued gets its turn now
 
     QCOMPARE(phone.opens, 1);
-    QVERIFY(!w.chShowStyle->isChecked());
+    QVERIFY(!control<CheckBox>(w, "chShowStyle")->isChecked());
     QCOMPARE(entriesOf(w.store()), Seeded);
     // The window takes clicks again once the phone is done.
-    QTest::mouseClick(w.chShowStyle, Qt::LeftButton);
-    QVERIFY(w.chShowStyle->isChecked());
+    QTest::mouseClick(control<CheckBox>(w, "chShowStyle"), Qt::LeftButton);
+    QVERIFY(control<CheckBox>(w, "chShowStyle")->isChecked());
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -294,6 +294,7 @@ void TestFavouritesStore::sizeWithAnEntry_data()
     const Entries two{{"ab", "cde"}, {"f", "g"}};
     QTest::newRow("the entry changed") << two << 0 << QByteArray("x") << QByteArray("y") << 7 + 6 + 6;
     QTest::newRow("the entry grown past the image") << two << 1 << filled(1000) << filled(1000) << 7 + 9 + 2004;
+    QTest::newRow("grown to exactly 1998") << two << 1 << filled(990) << filled(988) << 1998;
     QTest::newRow("one more entry") << two << 2 << QByteArray("new") << QByteArray("url") << 7 + 9 + 6 + 10;
     // An empty store's image counts 0, not the seven bytes of its signature.
     QTest::newRow("first entry of an empty store") << Entries{} << 0 << QByteArray("n") << QByteArray("u") << 6;
@@ -310,10 +311,22 @@ void TestFavouritesStore::sizeWithAnEntry()
     QFETCH(QByteArray, url);
     QFETCH(int, size);
 
-    FavouritesStore store;
-    fill(store, entries);
-    QCOMPARE(store.sizeWith(index, name, url), qint64(size));
-    QCOMPARE(entriesOf(store), entries);
+    // Changing an entry is the image without its record, plus the new one.
+    const BuiltImage built = BuildSection(entries);
+    Entries changed = entries;
+    qint64 without = built.size;
+    if (index < entries.size()) {
+        without = imageSizeWithoutRecord(built.size, entries[index].first, entries[index].second);
+        changed[index] = {name, url};
+    } else {
+        changed.append({name, url});
+    }
+    const qint64 with = imageSizeWithRecord(without, name, url);
+    QCOMPARE(with, qint64(size));
+    // Where the changed list fits, the builder agrees to the byte.
+    const BuiltImage rebuilt = BuildSection(changed);
+    if (!entries.isEmpty() && !built.cut && !rebuilt.cut)
+        QCOMPARE(qint64(rebuilt.size), with);
 }
 
 void TestFavouritesStore::outOfRangeAccessFails_data()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Unit1.h"
+#include "control.h"
 #include "ui/controls.h"
 
 #include <QStringList>
@@ -8,10 +8,10 @@
 namespace linkwell::testing {
 
 // The communication history of a main window, one line each.
-inline QStringList historyLines(const TForm1& form)
+inline QStringList historyLines(const QWidget& form)
 {
     QStringList out;
-    for (const QByteArray& line : form.Memo3->lines())
+    for (const QByteArray& line : control<TextBox>(form, "Memo3")->lines())
         out << QString::fromLatin1(line);
     return out;
 }

@@ -2,8 +2,8 @@
 // and compared with tests/ui/golden/<window>.txt. A form changed on purpose is
 // written anew by scripts/update-golden, and the change read in `git diff`.
 #include "recordingnotices.h"
-#include "ui/Unit1.h"
-#include "ui/dialog.h"
+#include "ui/mainwindow.h"
+#include "ui/newentrydialog.h"
 #include "ui/uifonts.h"
 
 #include <QAbstractButton>
@@ -159,9 +159,9 @@ private slots:
         testing::RecordingNotices notices;
         std::unique_ptr<QWidget> shown;
         if (window == u"TForm1"_s)
-            shown = std::make_unique<TForm1>(notices, dir.path());
+            shown = std::make_unique<MainWindow>(notices, dir.path());
         else
-            shown = std::make_unique<TForm2>(notices);
+            shown = std::make_unique<NewEntryDialog>(notices);
         QVERIFY2(QFontInfo(shown->font()).family().startsWith(DumpFont),
                  qPrintable(QFontInfo(shown->font()).family()));
         const QStringList actual = dump(shown.get());

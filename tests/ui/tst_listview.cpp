@@ -1,8 +1,9 @@
+#include "control.h"
 #include "recordingnotices.h"
 #include "entries.h"
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
-#include "ui/listview.h"
+#include "ui/entrychecks.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -33,7 +34,7 @@ Entries nearlyFull()
 struct Window {
     explicit Window(const Entries& entries = {}, bool load = true)
     {
-        form = std::make_unique<TForm1>(notices, dir.path());
+        form = std::make_unique<MainWindow>(notices, dir.path());
         for (const auto& [name, url] : entries)
             form->store().append(name, url);
         if (load) {
@@ -50,18 +51,18 @@ struct Window {
             form->show();
             QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         }
-        QListWidget* list = form->ListBox1;
+        QListWidget* list = control<ListBox>(*form, "ListBox1");
         const QRect row = list->visualItemRect(list->item(index));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
     }
 
-    QByteArray memo1() const { return form->Memo1->text(); }
-    QByteArray memo2() const { return form->Memo2->text(); }
-    QString label(QLabel* l) const { return l->text(); }
+    QByteArray memo1() const { return control<TextBox>(*form, "Memo1")->text(); }
+    QByteArray memo2() const { return control<TextBox>(*form, "Memo2")->text(); }
+    QString label(const char* name) const { return control<QLabel>(*form, name)->text(); }
 
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 void clearBox(TextBox* box)
@@ -168,24 +169,24 @@ void TestListView::checkEditExit()
     QFETCH(int, otherSize);
     QFETCH(int, verdict);
     QCOMPARE(int(CheckEditExit(QByteArray(nameLength, 'a'), QByteArray(urlLength, 'b'), otherSize)), verdict);
-    QCOMPARE(OtherSizeOf(1990, QByteArray(10, 'n'), QByteArray(20, 'u')), 1956);
+    QCOMPARE(imageSizeWithoutRecord(1990, QByteArray(10, 'n'), QByteArray(20, 'u')), 1956);
 }
 
 void TestListView::showsSelectedEntry()
 {
     Window w(numbered(3));
-    QCOMPARE(w.form->ListBox1->itemTexts(), QList<QByteArray>({"name1", "name2", "name3"}));
-    QCOMPARE(w.form->ListBox1->itemIndex(), 0);
-    QCOMPARE(w.label(w.form->Label7), QStringLiteral("3"));
-    QCOMPARE(w.label(w.form->Label18), QStringLiteral("1"));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemTexts(), QList<QByteArray>({"name1", "name2", "name3"}));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemIndex(), 0);
+    QCOMPARE(w.label("Label7"), QStringLiteral("3"));
+    QCOMPARE(w.label("Label18"), QStringLiteral("1"));
     QCOMPARE(w.memo1(), QByteArray("name1"));
     w.select(2);
     QCOMPARE(w.memo1(), QByteArray("name3"));
     QCOMPARE(w.memo2(), QByteArray("url3"));
-    QCOMPARE(w.label(w.form->Label18), QStringLiteral("3"));
-    QCOMPARE(w.label(w.form->Label3), QStringLiteral("5"));
-    QCOMPARE(w.label(w.form->Label4), QStringLiteral("4"));
-    QTest::keyClick(w.form->ListBox1, Qt::Key_Up);
+    QCOMPARE(w.label("Label18"), QStringLiteral("3"));
+    QCOMPARE(w.label("Label3"), QStringLiteral("5"));
+    QCOMPARE(w.label("Label4"), QStringLiteral("4"));
+    QTest::keyClick(control<ListBox>(*w.form, "ListBox1"), Qt::Key_Up);
     QCOMPARE(w.memo1(), QByteArray("name2"));
     QVERIFY(w.notices.log.isEmpty());
 }
@@ -193,20 +194,20 @@ void TestListView::showsSelectedEntry()
 void TestListView::wapStyleCollapsesAndRestores()
 {
     Window w(Entries{{"ab  cd", "u   v"}, {"x  y", "z"}});
-    QCOMPARE(w.label(w.form->Label3), QStringLiteral("6"));
-    w.form->chShowStyle->click();
+    QCOMPARE(w.label("Label3"), QStringLiteral("6"));
+    control<CheckBox>(*w.form, "chShowStyle")->click();
     QCOMPARE(w.memo1(), QByteArray("ab cd"));
     QCOMPARE(w.memo2(), QByteArray("u v"));
-    QCOMPARE(w.label(w.form->Label3), QStringLiteral("5"));
-    QCOMPARE(w.label(w.form->Label4), QStringLiteral("3"));
+    QCOMPARE(w.label("Label3"), QStringLiteral("5"));
+    QCOMPARE(w.label("Label4"), QStringLiteral("3"));
     w.select(1);
     QCOMPARE(w.memo1(), QByteArray("x y"));
-    QCOMPARE(w.label(w.form->Label3), QStringLiteral("3"));
+    QCOMPARE(w.label("Label3"), QStringLiteral("3"));
     w.select(0);
-    w.form->chShowStyle->click();
+    control<CheckBox>(*w.form, "chShowStyle")->click();
     QCOMPARE(w.memo1(), QByteArray("ab  cd"));
     QCOMPARE(w.memo2(), QByteArray("u   v"));
-    QCOMPARE(w.label(w.form->Label3), QStringLiteral("6"));
+    QCOMPARE(w.label("Label3"), QStringLiteral("6"));
     QCOMPARE(w.form->store().name(0), QByteArray("ab  cd"));
     QVERIFY(w.notices.log.isEmpty());
 }
@@ -214,37 +215,37 @@ void TestListView::wapStyleCollapsesAndRestores()
 void TestListView::editModeShowsStoredTexts()
 {
     Window w(Entries{{"ab  cd", "u   v"}});
-    w.form->chShowStyle->click();
-    w.form->EditStyle->click();
+    control<CheckBox>(*w.form, "chShowStyle")->click();
+    control<CheckBox>(*w.form, "EditStyle")->click();
     QCOMPARE(w.memo1(), QByteArray("ab  cd"));
     QCOMPARE(w.memo2(), QByteArray("u   v"));
-    QCOMPARE(w.label(w.form->Label3), QStringLiteral("6"));
-    QVERIFY(w.form->chShowStyle->isChecked());
-    QVERIFY(!w.form->chShowStyle->isEnabled());
-    QVERIFY(!w.form->Memo1->isReadOnly());
+    QCOMPARE(w.label("Label3"), QStringLiteral("6"));
+    QVERIFY(control<CheckBox>(*w.form, "chShowStyle")->isChecked());
+    QVERIFY(!control<CheckBox>(*w.form, "chShowStyle")->isEnabled());
+    QVERIFY(!control<TextBox>(*w.form, "Memo1")->isReadOnly());
     // Typing in edit mode only counts.
-    typeAtEnd(w.form->Memo1, "  e");
+    typeAtEnd(control<TextBox>(*w.form, "Memo1"), "  e");
     QCOMPARE(w.memo1(), QByteArray("ab  cd  e"));
-    QCOMPARE(w.label(w.form->Label3), QStringLiteral("9"));
-    w.form->EditStyle->click();
+    QCOMPARE(w.label("Label3"), QStringLiteral("9"));
+    control<CheckBox>(*w.form, "EditStyle")->click();
     QCOMPARE(w.form->store().name(0), QByteArray("ab  cd  e"));
-    QCOMPARE(w.form->ListBox1->itemText(0), QByteArray("ab  cd  e"));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemText(0), QByteArray("ab  cd  e"));
     QCOMPARE(w.memo1(), QByteArray("ab cd e"));
     QCOMPARE(w.memo2(), QByteArray("u v"));
-    QVERIFY(w.form->chShowStyle->isEnabled());
-    QVERIFY(w.form->Memo1->isReadOnly());
+    QVERIFY(control<CheckBox>(*w.form, "chShowStyle")->isEnabled());
+    QVERIFY(control<TextBox>(*w.form, "Memo1")->isReadOnly());
     QVERIFY(w.notices.log.isEmpty());
 }
 
 void TestListView::otherSizeIsTheSameInEitherView()
 {
     Window w(Entries{{"a   b", "c    d"}, {"x", "y"}});
-    w.form->EditStyle->click();
+    control<CheckBox>(*w.form, "EditStyle")->click();
     const int plain = w.form->OtherSize();
     QCOMPARE(plain, 7 + (1 + 1 + 4));
-    w.form->EditStyle->click();
-    w.form->chShowStyle->click();
-    w.form->EditStyle->click();
+    control<CheckBox>(*w.form, "EditStyle")->click();
+    control<CheckBox>(*w.form, "chShowStyle")->click();
+    control<CheckBox>(*w.form, "EditStyle")->click();
     QCOMPARE(w.form->OtherSize(), plain);
 }
 
@@ -261,36 +262,36 @@ void TestListView::leaveEditModeAtTheSizeLimit()
     QFETCH(int, added);
     QFETCH(bool, accepted);
     Window w(nearlyFull());
-    w.form->EditStyle->click();
+    control<CheckBox>(*w.form, "EditStyle")->click();
     QCOMPARE(BuildSection(w.form->store().entries()).size, 1990);
     QCOMPARE(w.form->OtherSize(), 1956);
     const QByteArray stored = w.form->store().url(0);
     const QByteArray edited = stored + QByteArray(added, 'x');
 
-    typeAtEnd(w.form->Memo2, QByteArray(added, 'x'));
-    w.form->EditStyle->click();
+    typeAtEnd(control<TextBox>(*w.form, "Memo2"), QByteArray(added, 'x'));
+    control<CheckBox>(*w.form, "EditStyle")->click();
     if (accepted) {
         QVERIFY(w.notices.log.isEmpty());
-        QVERIFY(!w.form->EditStyle->isChecked());
+        QVERIFY(!control<CheckBox>(*w.form, "EditStyle")->isChecked());
         QCOMPARE(w.form->store().url(0), edited);
-        QVERIFY(w.form->btnNew->isEnabled());
+        QVERIFY(control<QPushButton>(*w.form, "btnNew")->isEnabled());
         return;
     }
     // Refused: the stored entry is back, edit mode goes on, and the same texts
     // are refused again.
     for (int attempt = 1; attempt <= 2; ++attempt) {
         QCOMPARE(w.notices.log, QStringList({"beep", "message: Too many characters."}));
-        QVERIFY(w.form->EditStyle->isChecked());
+        QVERIFY(control<CheckBox>(*w.form, "EditStyle")->isChecked());
         QCOMPARE(w.memo2(), stored);
-        QCOMPARE(w.label(w.form->Label4), QStringLiteral("20"));
-        QVERIFY(!w.form->btnNew->isEnabled());
-        QVERIFY(!w.form->ListBox1->isEnabled());
-        QVERIFY(!w.form->Memo2->isReadOnly());
+        QCOMPARE(w.label("Label4"), QStringLiteral("20"));
+        QVERIFY(!control<QPushButton>(*w.form, "btnNew")->isEnabled());
+        QVERIFY(!control<ListBox>(*w.form, "ListBox1")->isEnabled());
+        QVERIFY(!control<TextBox>(*w.form, "Memo2")->isReadOnly());
         QCOMPARE(w.form->OtherSize(), 1956);
         QCOMPARE(w.form->store().url(0), stored);
         w.notices.clear();
-        typeAtEnd(w.form->Memo2, QByteArray(added, 'x'));
-        w.form->EditStyle->click();
+        typeAtEnd(control<TextBox>(*w.form, "Memo2"), QByteArray(added, 'x'));
+        control<CheckBox>(*w.form, "EditStyle")->click();
     }
 }
 
@@ -323,27 +324,27 @@ void TestListView::leaveEditModeRefusals()
     QFETCH(QByteArray, storedName);
 
     Window w(nearlyFull());
-    w.form->EditStyle->click();
+    control<CheckBox>(*w.form, "EditStyle")->click();
     if (clearName)
-        clearBox(w.form->Memo1);
-    typeAtEnd(w.form->Memo1, typeName);
-    QCOMPARE(w.label(w.form->Label3), QString::number(w.memo1().size()));
+        clearBox(control<TextBox>(*w.form, "Memo1"));
+    typeAtEnd(control<TextBox>(*w.form, "Memo1"), typeName);
+    QCOMPARE(w.label("Label3"), QString::number(w.memo1().size()));
     if (clearUrl)
-        clearBox(w.form->Memo2);
-    typeAtEnd(w.form->Memo2, QByteArray(addToUrl, 'x'));
-    w.form->EditStyle->click();
+        clearBox(control<TextBox>(*w.form, "Memo2"));
+    typeAtEnd(control<TextBox>(*w.form, "Memo2"), QByteArray(addToUrl, 'x'));
+    control<CheckBox>(*w.form, "EditStyle")->click();
 
     if (message.isEmpty()) {
         QVERIFY(w.notices.log.isEmpty());
-        QVERIFY(!w.form->EditStyle->isChecked());
+        QVERIFY(!control<CheckBox>(*w.form, "EditStyle")->isChecked());
     } else {
         QCOMPARE(w.notices.log, QStringList({"beep", "message: " + message}));
-        QVERIFY(w.form->EditStyle->isChecked());
+        QVERIFY(control<CheckBox>(*w.form, "EditStyle")->isChecked());
         QCOMPARE(w.memo1(), storedName);
     }
     QCOMPARE(w.form->store().name(0), storedName);
-    QCOMPARE(w.form->ListBox1->itemText(0), storedName);
-    QCOMPARE(w.label(w.form->Label3), QString::number(storedName.size()));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemText(0), storedName);
+    QCOMPARE(w.label("Label3"), QString::number(storedName.size()));
 }
 
 void TestListView::deleteEntry_data()
@@ -380,35 +381,34 @@ void TestListView::deleteEntry()
     w.form->show();
     QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
     w.select(index);
-    w.form->btnNew->setFocus();
+    control<QPushButton>(*w.form, "btnNew")->setFocus();
     w.notices.confirmAnswers << yes;
-    QTest::mouseClick(w.form->btnDelete, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*w.form, "btnDelete"), Qt::LeftButton);
 
     const QByteArray n = QByteArray::number(index + 1);
     QCOMPARE(w.notices.log, QStringList({"confirm: Delete entry?\r\nName: name" + n + "\r\nURL: url" + n}));
     QCOMPARE(w.form->store().NameList(), names);
-    QCOMPARE(w.form->ListBox1->itemTexts(), names);
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemTexts(), names);
     QCOMPARE(w.form->store().count(), names.size());
-    QCOMPARE(w.form->ListBox1->itemIndex(), selected);
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemIndex(), selected);
     QCOMPARE(w.memo1(), shown);
     QCOMPARE(w.memo2(), shown.isEmpty() ? QByteArray() : "url" + shown.mid(4));
-    QCOMPARE(w.label(w.form->Label18), position);
-    QCOMPARE(w.label(w.form->Label7), QString::number(names.size()));
-    QCOMPARE(w.label(w.form->Label3), QString::number(shown.size()));
-    QCOMPARE(w.form->focusWidget(), w.form->ListBox1);
+    QCOMPARE(w.label("Label18"), position);
+    QCOMPARE(w.label("Label7"), QString::number(names.size()));
+    QCOMPARE(w.label("Label3"), QString::number(shown.size()));
+    QCOMPARE(w.form->focusWidget(), control<ListBox>(*w.form, "ListBox1"));
     const bool entriesLeft = !names.isEmpty();
-    for (QWidget* c : std::initializer_list<QWidget*>{w.form->btnDelete, w.form->EditStyle, w.form->chShowStyle,
-                                                      w.form->btnSaveFile, w.form->btnUp, w.form->btnDown})
-        QCOMPARE(c->isEnabled(), entriesLeft);
-    QVERIFY(w.form->btnUpload->isEnabled());
-    QVERIFY(w.form->btnNew->isEnabled());
+    for (const char* name : {"btnDelete", "EditStyle", "chShowStyle", "btnSaveFile", "btnUp", "btnDown"})
+        QCOMPARE(control(*w.form, name)->isEnabled(), entriesLeft);
+    QVERIFY(control<QPushButton>(*w.form, "btnUpload")->isEnabled());
+    QVERIFY(control<QPushButton>(*w.form, "btnNew")->isEnabled());
 }
 
 void TestListView::deleteQuestionUsesCollapsedStoredTexts()
 {
     Window w(Entries{{"a  b", "c   d"}});
     w.notices.confirmAnswers << false;
-    w.form->btnDelete->click();
+    control<QPushButton>(*w.form, "btnDelete")->click();
     QCOMPARE(w.notices.log, QStringList({"confirm: Delete entry?\r\nName: a b\r\nURL: c d"}));
     QCOMPARE(DeleteQuestion("a  b", "c   d"), QByteArray("Delete entry?\r\nName: a b\r\nURL: c d"));
 }
@@ -443,20 +443,20 @@ void TestListView::moveEntry()
     w.select(index);
     const QByteArray name = w.memo1();
     const QByteArray url = w.memo2();
-    (down ? w.form->btnDown : w.form->btnUp)->click();
+    (down ? control<QPushButton>(*w.form, "btnDown") : control<QPushButton>(*w.form, "btnUp"))->click();
 
     QList<QByteArray> urls;
     for (const QByteArray& n : names)
         urls << "url" + n.mid(4);
     QCOMPARE(w.form->store().NameList(), names);
     QCOMPARE(w.form->store().UrlList(), urls);
-    QCOMPARE(w.form->ListBox1->itemTexts(), names);
-    QCOMPARE(w.form->ListBox1->itemIndex(), selected);
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemTexts(), names);
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemIndex(), selected);
     QCOMPARE(w.form->store().name(selected), name);
     QCOMPARE(w.memo1(), name);
     QCOMPARE(w.memo2(), url);
-    QCOMPARE(w.label(w.form->Label18), QString::number(selected + 1));
-    QCOMPARE(w.label(w.form->Label7), QString::number(count));
+    QCOMPARE(w.label("Label18"), QString::number(selected + 1));
+    QCOMPARE(w.label("Label7"), QString::number(count));
     QVERIFY(w.notices.log.isEmpty());
 }
 
@@ -474,6 +474,7 @@ void TestListView::enabledStates_data()
     QTest::newRow("edit mode") << "edit" << "00100000000" << false;
     QTest::newRow("after leaving edit mode") << "left" << "11111111111" << true;
     QTest::newRow("last entry deleted") << "deleted" << "10000001111" << true;
+    QTest::newRow("a load left the list empty") << "emptied" << "10000011111" << true;
 }
 
 void TestListView::enabledStates()
@@ -482,23 +483,24 @@ void TestListView::enabledStates()
     QFETCH(QString, enabled);
     QFETCH(bool, memosReadOnly);
 
-    Window w(numbered(condition == "deleted" ? 1 : 2), condition != "start");
+    Window w(numbered(condition == "emptied" ? 0 : condition == "deleted" ? 1 : 2), condition != "start" && condition != "emptied");
+    if (condition == "emptied")
+        w.form->showLoadedList();
     if (condition == "edit" || condition == "left")
-        w.form->EditStyle->click();
+        control<CheckBox>(*w.form, "EditStyle")->click();
     if (condition == "left")
-        w.form->EditStyle->click();
+        control<CheckBox>(*w.form, "EditStyle")->click();
     if (condition == "deleted") {
         w.notices.confirmAnswers << true;
-        w.form->btnDelete->click();
+        control<QPushButton>(*w.form, "btnDelete")->click();
     }
     for (size_t i = 0; i < std::size(StateControls); ++i) {
-        auto* control = w.form->findChild<QWidget*>(StateControls[i]);
-        QVERIFY(control);
-        QVERIFY2(control->isEnabled() == (enabled.at(qsizetype(i)) == u'1'), StateControls[i]);
+        QVERIFY2(control(*w.form, StateControls[i])->isEnabled() == (enabled.at(qsizetype(i)) == u'1'),
+                 StateControls[i]);
     }
-    QCOMPARE(w.form->Memo1->isReadOnly(), memosReadOnly);
-    QCOMPARE(w.form->Memo2->isReadOnly(), memosReadOnly);
-    for (QRadioButton* port : w.form->RadioButtons)
+    QCOMPARE(control<TextBox>(*w.form, "Memo1")->isReadOnly(), memosReadOnly);
+    QCOMPARE(control<TextBox>(*w.form, "Memo2")->isReadOnly(), memosReadOnly);
+    for (QRadioButton* port : w.form->findChildren<QRadioButton*>())
         QVERIFY(port->isEnabled());
     QVERIFY(!w.notices.log.contains(QRegularExpression("^error: ")));
 }
@@ -507,20 +509,20 @@ void TestListView::nothingSelectedRefusesQuietly()
 {
     // A load that emptied the store but left the entry controls enabled.
     Window w(Entries{}, true);
-    QVERIFY(w.form->EditStyle->isEnabled());
-    w.form->EditStyle->click();
-    QVERIFY(!w.form->EditStyle->isChecked());
-    QVERIFY(w.form->btnNew->isEnabled());
-    QVERIFY(w.form->ListBox1->isEnabled());
-    QVERIFY(w.form->Memo1->isReadOnly());
-    w.form->btnDelete->click();
-    w.form->btnUp->click();
-    w.form->btnDown->click();
-    w.form->chShowStyle->click();
-    w.form->chShowStyle->click();
+    QVERIFY(control<CheckBox>(*w.form, "EditStyle")->isEnabled());
+    control<CheckBox>(*w.form, "EditStyle")->click();
+    QVERIFY(!control<CheckBox>(*w.form, "EditStyle")->isChecked());
+    QVERIFY(control<QPushButton>(*w.form, "btnNew")->isEnabled());
+    QVERIFY(control<ListBox>(*w.form, "ListBox1")->isEnabled());
+    QVERIFY(control<TextBox>(*w.form, "Memo1")->isReadOnly());
+    control<QPushButton>(*w.form, "btnDelete")->click();
+    control<QPushButton>(*w.form, "btnUp")->click();
+    control<QPushButton>(*w.form, "btnDown")->click();
+    control<CheckBox>(*w.form, "chShowStyle")->click();
+    control<CheckBox>(*w.form, "chShowStyle")->click();
     w.form->ShowSelected();
     QCOMPARE(w.memo1(), QByteArray());
-    QCOMPARE(w.label(w.form->Label18), QStringLiteral("0"));
+    QCOMPARE(w.label("Label18"), QStringLiteral("0"));
     QVERIFY(w.notices.log.isEmpty());
 }
 
@@ -529,10 +531,10 @@ void TestListView::failureInAHandlerReachesTheErrorBox()
     Window w(numbered(2));
     // The list shows an entry the store no longer holds.
     w.form->store().removeAt(1);
-    QTest::keyClick(w.form->ListBox1, Qt::Key_Down);
+    QTest::keyClick(control<ListBox>(*w.form, "ListBox1"), Qt::Key_Down);
     QCOMPARE(w.notices.log, QStringList({"error: List index out of bounds (1)"}));
     // The program goes on.
-    QTest::keyClick(w.form->ListBox1, Qt::Key_Up);
+    QTest::keyClick(control<ListBox>(*w.form, "ListBox1"), Qt::Key_Up);
     QCOMPARE(w.memo1(), QByteArray("name1"));
 }
 

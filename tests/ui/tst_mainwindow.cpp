@@ -1,9 +1,9 @@
 #include "files.h"
 #include "windowhistory.h"
 #include "recordingnotices.h"
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
-#include "ui/dialog.h"
+#include "ui/newentrydialog.h"
 #include "ui/settingsfile.h"
 #include "ui/textfit.h"
 #include "ui/uifonts.h"
@@ -153,14 +153,14 @@ void TestMainWindow::settingsFile()
     }
 
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     QCOMPARE(notices.log, startNotices);
     QCOMPARE(int(form.PortNumber()), port);
     for (int i = 0; i < 6; ++i)
-        QCOMPARE(form.RadioButtons[size_t(i)]->isChecked(), i + 1 == port);
+        QCOMPARE(control<QRadioButton>(form, QStringLiteral("RadioButton%1").arg(i + 1))->isChecked(), i + 1 == port);
 
     if (clickPort)
-        QTest::mouseClick(form.RadioButtons[size_t(clickPort - 1)], Qt::LeftButton);
+        QTest::mouseClick(control<QRadioButton>(form, QStringLiteral("RadioButton%1").arg(clickPort)), Qt::LeftButton);
     QCOMPARE(historyLines(form), history);
 
     notices.clear();
@@ -249,13 +249,13 @@ void TestMainWindow::settingsFolderIsCreatedOnFirstWrite()
     const QString folder = dir.filePath("config/linkwell");
     testing::RecordingNotices notices;
     {
-        TForm1 form(notices, folder);
-        QTest::mouseClick(form.RadioButtons[4], Qt::LeftButton);
+        MainWindow form(notices, folder);
+        QTest::mouseClick(control<QRadioButton>(form, "RadioButton5"), Qt::LeftButton);
         form.close();
     }
     QCOMPARE(notices.log, QStringList());
     QCOMPARE(readAll(folder + "/Linkwell.ini"), QByteArray("5"));
-    TForm1 again(notices, folder);
+    MainWindow again(notices, folder);
     QCOMPARE(again.PortNumber(), 5);
 }
 
@@ -263,13 +263,13 @@ void TestMainWindow::portHandlerAddsOneLinePerRealChange()
 {
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
-    QRadioButton* three = form.RadioButtons[2];
+    MainWindow form(notices, dir.path());
+    QRadioButton* three = control<QRadioButton>(form, "RadioButton3");
     QTest::mouseClick(three, Qt::LeftButton);
     QTest::mouseClick(three, Qt::LeftButton);
     QCOMPARE(form.PortNumber(), 3);
     QCOMPARE(historyLines(form), QStringList({"* Selected port COM1", "* Selected port COM3"}));
-    QVERIFY(!form.RadioButtons[0]->isChecked());
+    QVERIFY(!control<QRadioButton>(form, "RadioButton1")->isChecked());
     QVERIFY(notices.log.isEmpty());
 }
 
@@ -279,12 +279,12 @@ void TestMainWindow::initialWindow()
 {
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     QVERIFY(!form.windowIcon().isNull());
-    const QPixmap banner = form.Image1->pixmap();
+    const QPixmap banner = control<QLabel>(form, "Image1")->pixmap();
     QCOMPARE(banner.size(), QSize(366, 30));
-    QCOMPARE(form.ListBox1->itemCount(), 0);
-    QCOMPARE(form.Memo1->maxTyped(), 255);
+    QCOMPARE(control<ListBox>(form, "ListBox1")->itemCount(), 0);
+    QCOMPARE(control<TextBox>(form, "Memo1")->maxTyped(), 255);
     QCOMPARE(form.store().count(), 0);
 }
 
@@ -292,21 +292,21 @@ void TestMainWindow::controlsStayPutOnResize()
 {
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // Labels: left edges as designed; the counts keep their right edges.
     QCOMPARE(form.findChild<QLabel*>("Label6")->x(), 115);
-    QCOMPARE(form.Label18->geometry().right() + 1, 211);
-    QCOMPARE(form.Label3->geometry().right() + 1, 436);
-    QCOMPARE(form.Label4->geometry().right() + 1, 541);
-    const QRect list = form.ListBox1->geometry();
-    const QRect memo = form.Memo2->geometry();
+    QCOMPARE(control<QLabel>(form, "Label18")->geometry().right() + 1, 211);
+    QCOMPARE(control<QLabel>(form, "Label3")->geometry().right() + 1, 436);
+    QCOMPARE(control<QLabel>(form, "Label4")->geometry().right() + 1, 541);
+    const QRect list = control<ListBox>(form, "ListBox1")->geometry();
+    const QRect memo = control<TextBox>(form, "Memo2")->geometry();
     form.resize(900, 700);
-    QCOMPARE(form.ListBox1->geometry(), list);
-    QCOMPARE(form.Memo2->geometry(), memo);
+    QCOMPARE(control<ListBox>(form, "ListBox1")->geometry(), list);
+    QCOMPARE(control<TextBox>(form, "Memo2")->geometry(), memo);
     form.resize(300, 200);
-    QCOMPARE(form.Memo2->geometry(), memo);
+    QCOMPARE(control<TextBox>(form, "Memo2")->geometry(), memo);
 }
 
 void TestMainWindow::messageBoxesCentredAndWholeCaption_data()
@@ -326,7 +326,7 @@ void TestMainWindow::messageBoxesCentredAndWholeCaption()
     QFETCH(QString, text);
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     form.move(0, 0); // off the centre, so that the box is not centred over it by chance
     form.show();
     PlacedMessageBox box(QMessageBox::NoIcon, caption, text, &form);
@@ -379,8 +379,8 @@ void TestMainWindow::textsShowWhole()
         QSKIP("tried by the run of the installed fonts");
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    TForm1 form(notices, dir.path());
-    TForm2 newEntry(notices);
+    MainWindow form(notices, dir.path());
+    NewEntryDialog newEntry(notices);
     QWidget& window = dialog ? static_cast<QWidget&>(newEntry) : static_cast<QWidget&>(form);
     if (!forced.isEmpty())
         QVERIFY2(QFontInfo(window.font()).family().startsWith(QString::fromUtf8(forced)),

@@ -1,10 +1,10 @@
+#include "control.h"
 #include "recordingnotices.h"
 #include "entries.h"
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 #include "ui/controls.h"
-#include "ui/dialog.h"
-#include "ui/listview.h"
-#include "ui/newentry.h"
+#include "ui/newentrydialog.h"
+#include "ui/entrychecks.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -44,14 +44,14 @@ void type(TextBox* box, const QByteArray& text)
 struct Window {
     explicit Window(const Entries& entries = {}, int selected = 0)
     {
-        form = std::make_unique<TForm1>(notices, dir.path());
-        dialog = std::make_unique<TForm2>(notices, form.get());
+        form = std::make_unique<MainWindow>(notices, dir.path());
+        dialog = std::make_unique<NewEntryDialog>(notices, form.get());
         form->setNewEntryDialog(*dialog);
         for (const auto& [name, url] : entries)
             form->store().append(name, url);
         if (!entries.isEmpty()) {
             form->FillListBox();
-            form->ListBox1->setItemIndex(selected);
+            control<ListBox>(*form, "ListBox1")->setItemIndex(selected);
             form->ShowSelected();
         }
         notices.clear();
@@ -59,14 +59,14 @@ struct Window {
 
     // Clicks "Insert new" and, once the dialog is modal, runs what the user
     // does there. A dialog the steps leave open is closed, and noted.
-    void insert(const std::function<void(TForm2&)>& steps)
+    void insert(const std::function<void(NewEntryDialog&)>& steps)
     {
         leftOpen = false;
         QTimer::singleShot(0, [this, steps] { whenModal(steps, 200); });
-        form->btnNew->click();
+        control<QPushButton>(*form, "btnNew")->click();
     }
 
-    void whenModal(const std::function<void(TForm2&)>& steps, int triesLeft)
+    void whenModal(const std::function<void(NewEntryDialog&)>& steps, int triesLeft)
     {
         if (QApplication::activeModalWidget() != dialog.get()) {
             if (triesLeft > 0)
@@ -83,33 +83,23 @@ struct Window {
     QStringList names() const
     {
         QStringList out;
-        for (const QByteArray& n : form->ListBox1->itemTexts())
+        for (const QByteArray& n : control<ListBox>(*form, "ListBox1")->itemTexts())
             out << QString::fromLatin1(n);
         return out;
     }
 
     QTemporaryDir dir;
     testing::RecordingNotices notices;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm2> dialog;
+    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<NewEntryDialog> dialog;
     bool leftOpen = false;
 };
 
-QPushButton* button(TForm2& d, const char* name)
+void fillAndAdd(NewEntryDialog& d, const QByteArray& name, const QByteArray& url)
 {
-    return d.findChild<QPushButton*>(name);
-}
-
-QString label(TForm2& d, const char* name)
-{
-    return d.findChild<QLabel*>(name)->text();
-}
-
-void fillAndAdd(TForm2& d, const QByteArray& name, const QByteArray& url)
-{
-    type(d.Memo1, name);
-    type(d.Memo2, url);
-    button(d, "Button1")->click();
+    type(control<TextBox>(d, "Memo1"), name);
+    type(control<TextBox>(d, "Memo2"), url);
+    control<QPushButton>(d, "Button1")->click();
 }
 
 } // namespace
@@ -184,7 +174,7 @@ void TestNewEntry::insertsAfterTheSelectedRow()
     QFETCH(int, position);
 
     Window w(numbered(entries), selected);
-    w.insert([](TForm2& d) { fillAndAdd(d, "New", "new.url"); });
+    w.insert([](NewEntryDialog& d) { fillAndAdd(d, "New", "new.url"); });
     QVERIFY(!w.leftOpen);
 
     QStringList expected;
@@ -195,15 +185,13 @@ void TestNewEntry::insertsAfterTheSelectedRow()
     QCOMPARE(w.form->store().name(position), QByteArray("New"));
     QCOMPARE(w.form->store().url(position), QByteArray("new.url"));
     QCOMPARE(w.form->store().UrlList().size(), entries + 1);
-    QCOMPARE(w.form->ListBox1->itemIndex(), position);
-    QCOMPARE(w.form->Label7->text(), QString::number(entries + 1));
-    QCOMPARE(w.form->Label18->text(), QString::number(position + 1));
-    QCOMPARE(w.form->Memo1->text(), QByteArray("New"));
-    QCOMPARE(w.form->Memo2->text(), QByteArray("new.url"));
-    for (QWidget* c : std::initializer_list<QWidget*>{w.form->EditStyle, w.form->chShowStyle, w.form->btnSaveFile,
-                                                      w.form->btnUpload, w.form->btnDelete, w.form->btnUp,
-                                                      w.form->btnDown})
-        QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemIndex(), position);
+    QCOMPARE(control<QLabel>(*w.form, "Label7")->text(), QString::number(entries + 1));
+    QCOMPARE(control<QLabel>(*w.form, "Label18")->text(), QString::number(position + 1));
+    QCOMPARE(control<TextBox>(*w.form, "Memo1")->text(), QByteArray("New"));
+    QCOMPARE(control<TextBox>(*w.form, "Memo2")->text(), QByteArray("new.url"));
+    for (const char* name : {"EditStyle", "chShowStyle", "btnSaveFile", "btnUpload", "btnDelete", "btnUp", "btnDown"})
+        QVERIFY2(control(*w.form, name)->isEnabled(), name);
     QVERIFY(w.notices.log.isEmpty());
 }
 
@@ -231,11 +219,11 @@ void TestNewEntry::refusedBeforeTheDialogOpens()
         ++opened;
         return std::optional<EntNameUrl>();
     });
-    w.form->btnNew->click();
+    control<QPushButton>(*w.form, "btnNew")->click();
     QCOMPARE(opened, 0);
     QCOMPARE(w.notices.log, (QStringList{"beep", "message: " + message}));
     QCOMPARE(w.form->store().count(), entries.size());
-    QCOMPARE(w.form->ListBox1->itemCount(), int(entries.size()));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemCount(), int(entries.size()));
 }
 
 void TestNewEntry::sizeLimitInTheDialog_data()
@@ -252,7 +240,7 @@ void TestNewEntry::sizeLimitInTheDialog()
     QFETCH(bool, accepted);
 
     Window w(imageOfSize(1992));
-    w.insert([&](TForm2& d) {
+    w.insert([&](NewEntryDialog& d) {
         QCOMPARE(d.BaseSize, 1992);
         fillAndAdd(d, name, "u");
     });
@@ -265,11 +253,11 @@ void TestNewEntry::checksRunInOrder()
 {
     Window w;
     QStringList afterEachClick;
-    w.insert([&](TForm2& d) {
-        button(d, "Button1")->click();
+    w.insert([&](NewEntryDialog& d) {
+        control<QPushButton>(d, "Button1")->click();
         afterEachClick << w.notices.log.join('/');
-        type(d.Memo1, "n");
-        button(d, "Button1")->click();
+        type(control<TextBox>(d, "Memo1"), "n");
+        control<QPushButton>(d, "Button1")->click();
         afterEachClick << w.notices.log.join('/');
     });
     QVERIFY(w.leftOpen);
@@ -283,11 +271,11 @@ void TestNewEntry::textsAreTakenAsTyped()
 {
     Window w(numbered(1));
     QStringList counts;
-    w.insert([&](TForm2& d) {
-        type(d.Memo1, "   |x");
-        type(d.Memo2, "u");
-        counts << label(d, "Label5") << label(d, "Label6");
-        button(d, "Button1")->click();
+    w.insert([&](NewEntryDialog& d) {
+        type(control<TextBox>(d, "Memo1"), "   |x");
+        type(control<TextBox>(d, "Memo2"), "u");
+        counts << control<QLabel>(d, "Label5")->text() << control<QLabel>(d, "Label6")->text();
+        control<QPushButton>(d, "Button1")->click();
     });
     QVERIFY(!w.leftOpen);
     QCOMPARE(counts, (QStringList{"6", "1"})); // a line break counts two
@@ -298,12 +286,12 @@ void TestNewEntry::textsAreTakenAsTyped()
 void TestNewEntry::cancelAfterARefusal()
 {
     Window w(numbered(2));
-    w.insert([](TForm2& d) {
-        type(d.Memo1, "only a name");
-        button(d, "Button1")->click();
+    w.insert([](NewEntryDialog& d) {
+        type(control<TextBox>(d, "Memo1"), "only a name");
+        control<QPushButton>(d, "Button1")->click();
         QVERIFY(d.isVisible()); // refused: the texts stay
-        QCOMPARE(d.Memo1->text(), QByteArray("only a name"));
-        button(d, "Button3")->click();
+        QCOMPARE(control<TextBox>(d, "Memo1")->text(), QByteArray("only a name"));
+        control<QPushButton>(d, "Button3")->click();
     });
     QVERIFY(!w.leftOpen);
     QCOMPARE(w.form->store().count(), 2);
@@ -311,28 +299,28 @@ void TestNewEntry::cancelAfterARefusal()
 
     // The next opening starts empty, with both counts "0".
     QStringList seen;
-    w.insert([&](TForm2& d) {
-        seen << QString::fromLatin1(d.Memo1->text()) << QString::fromLatin1(d.Memo2->text())
-             << label(d, "Label5") << label(d, "Label6");
-        button(d, "Button3")->click();
+    w.insert([&](NewEntryDialog& d) {
+        seen << QString::fromLatin1(control<TextBox>(d, "Memo1")->text())
+             << QString::fromLatin1(control<TextBox>(d, "Memo2")->text()) << control<QLabel>(d, "Label5")->text() << control<QLabel>(d, "Label6")->text();
+        control<QPushButton>(d, "Button3")->click();
     });
     QCOMPARE(seen, (QStringList{"", "", "0", "0"}));
-    QCOMPARE(w.form->focusWidget(), w.form->ListBox1);
+    QCOMPARE(w.form->focusWidget(), control<ListBox>(*w.form, "ListBox1"));
 }
 
 void TestNewEntry::closeBoxInsertsNothing()
 {
     Window w;
-    w.insert([](TForm2& d) {
-        type(d.Memo1, "name");
-        type(d.Memo2, "url");
+    w.insert([](NewEntryDialog& d) {
+        type(control<TextBox>(d, "Memo1"), "name");
+        type(control<TextBox>(d, "Memo2"), "url");
         d.close(); // the close box
     });
     QVERIFY(!w.leftOpen);
     QCOMPARE(w.form->store().count(), 0);
-    QCOMPARE(w.form->ListBox1->itemCount(), 0);
-    QCOMPARE(w.dialog->Memo1->text(), QByteArray());
-    QCOMPARE(label(*w.dialog, "Label5"), QStringLiteral("0"));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemCount(), 0);
+    QCOMPARE(control<TextBox>(*w.dialog, "Memo1")->text(), QByteArray());
+    QCOMPARE(control<QLabel>(*w.dialog, "Label5")->text(), QStringLiteral("0"));
     QVERIFY(w.notices.log.isEmpty());
 }
 
@@ -341,11 +329,11 @@ void TestNewEntry::dialogHasNoDefaultButton()
     // Enter in a memo starts a new line instead of pressing a button.
     Window w;
     QByteArray typed;
-    w.insert([&](TForm2& d) {
-        type(d.Memo1, "a|b");
-        typed = d.Memo1->text();
+    w.insert([&](NewEntryDialog& d) {
+        type(control<TextBox>(d, "Memo1"), "a|b");
+        typed = control<TextBox>(d, "Memo1")->text();
         QVERIFY(d.isVisible());
-        button(d, "Button3")->click();
+        control<QPushButton>(d, "Button3")->click();
     });
     QCOMPARE(typed, QByteArray("a\r\nb"));
     QCOMPARE(w.form->store().count(), 0);
@@ -374,14 +362,14 @@ void TestNewEntry::keysOnTheDialog()
     Window w;
     bool stillOpen = false;
     QByteArray name;
-    w.insert([&](TForm2& d) {
-        type(d.Memo1, "name");
-        type(d.Memo2, "url");
+    w.insert([&](NewEntryDialog& d) {
+        type(control<TextBox>(d, "Memo1"), "name");
+        type(control<TextBox>(d, "Memo2"), "url");
         auto* target = d.findChild<QWidget*>(QString::fromLatin1(focus));
         target->setFocus();
         QTest::keyClick(target, Qt::Key(key));
         stillOpen = d.isVisible();
-        name = d.Memo1->text();
+        name = control<TextBox>(d, "Memo1")->text();
     });
     QCOMPARE(stillOpen, open);
     QCOMPARE(w.leftOpen, open);

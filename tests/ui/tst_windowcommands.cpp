@@ -2,8 +2,7 @@
 #include "recordingnotices.h"
 #include "scriptedphone.h"
 #include "entries.h"
-#include "ui/Unit1.h"
-#include "ui/controls.h"
+#include "ui/mainwindow.h"
 #include "files.h"
 
 #include <QGuiApplication>
@@ -40,12 +39,12 @@ struct Snapshot {
 struct Window {
     Window()
     {
-        form = std::make_unique<TForm1>(notices, dir.path());
+        form = std::make_unique<MainWindow>(notices, dir.path());
         form->setPhone(phone);
         for (const auto& [name, url] : Entries{{"kept 1", "k1.url"}, {"kept 2", "k2.url"}, {"kept 3", "k3.url"}})
             form->store().append(name, url);
         form->FillListBox();
-        form->ListBox1->setItemIndex(1);
+        control<ListBox>(*form, "ListBox1")->setItemIndex(1);
         form->ShowSelected();
         notices.clear();
     }
@@ -53,26 +52,21 @@ struct Window {
     Snapshot snapshot() const
     {
         QList<bool> enabled;
-        for (QWidget* c : std::initializer_list<QWidget*>{
-                 form->ListBox1, form->chShowStyle, form->EditStyle, form->btnDelete, form->btnUp, form->btnDown,
-                 form->btnSaveFile, form->btnUpload, form->btnNew, form->btnDownload, form->btnOpenFile})
-            enabled << c->isEnabled();
-        return {form->store().NameList(),
-                form->store().UrlList(),
-                form->ListBox1->itemTexts(),
-                form->ListBox1->itemIndex(),
-                form->Memo1->text(),
-                form->Memo2->text(),
-                {form->Label3->text(), form->Label4->text(), form->Label7->text(), form->Label18->text()},
-                enabled};
+        for (const char* name : {"ListBox1", "chShowStyle", "EditStyle", "btnDelete", "btnUp", "btnDown",
+                                 "btnSaveFile", "btnUpload", "btnNew", "btnDownload", "btnOpenFile"})
+            enabled << control(*form, name)->isEnabled();
+        QStringList labels;
+        for (const char* name : {"Label3", "Label4", "Label7", "Label18"})
+            labels << control<QLabel>(*form, name)->text();
+        const ListBox* list = control<ListBox>(*form, "ListBox1");
+        return {form->store().NameList(), form->store().UrlList(), list->itemTexts(), list->itemIndex(),
+                control<TextBox>(*form, "Memo1")->text(), control<TextBox>(*form, "Memo2")->text(), labels, enabled};
     }
 
     QString file(const QString& name, const QByteArray& bytes)
     {
-        QFile f(dir.filePath(name));
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return f.fileName();
+        const QString path = dir.filePath(name);
+        return writeFile(path, bytes) ? path : QString();
     }
 
     QStringList history() const { return historyLines(*form); }
@@ -80,7 +74,7 @@ struct Window {
     QTemporaryDir dir;
     testing::RecordingNotices notices;
     ScriptedPhone phone;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 } // namespace
@@ -118,13 +112,13 @@ void TestWindowCommands::openFillsTheList()
 {
     Window w;
     w.notices.openAnswers << w.file("phone.bin", imageOf({{"Seznam", "wap.seznam.cz"}, {"Idnes", "wap.idnes.cz"}}));
-    w.form->btnOpenFile->click();
-    QCOMPARE(w.form->ListBox1->itemTexts(), (QList<QByteArray>{"Seznam", "Idnes"}));
-    QCOMPARE(w.form->ListBox1->itemIndex(), 0);
-    QCOMPARE(w.form->Memo1->text(), QByteArray("Seznam"));
-    QCOMPARE(w.form->Memo2->text(), QByteArray("wap.seznam.cz"));
-    QCOMPARE(w.form->Label7->text(), QStringLiteral("2"));
-    QCOMPARE(w.form->Label18->text(), QStringLiteral("1"));
+    control<QPushButton>(*w.form, "btnOpenFile")->click();
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemTexts(), (QList<QByteArray>{"Seznam", "Idnes"}));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemIndex(), 0);
+    QCOMPARE(control<TextBox>(*w.form, "Memo1")->text(), QByteArray("Seznam"));
+    QCOMPARE(control<TextBox>(*w.form, "Memo2")->text(), QByteArray("wap.seznam.cz"));
+    QCOMPARE(control<QLabel>(*w.form, "Label7")->text(), QStringLiteral("2"));
+    QCOMPARE(control<QLabel>(*w.form, "Label18")->text(), QStringLiteral("1"));
     QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: phone.bin"));
     QCOMPARE(w.notices.log.size(), 1); // the dialog only
 }
@@ -151,7 +145,7 @@ void TestWindowCommands::refusedOpenKeepsEverything()
     Window w;
     const Snapshot before = w.snapshot();
     w.notices.openAnswers << (missing ? w.dir.filePath("wrong.bin") : w.file("wrong.bin", bytes));
-    w.form->btnOpenFile->click();
+    control<QPushButton>(*w.form, "btnOpenFile")->click();
     QVERIFY(w.snapshot() == before);
     QCOMPARE(w.form->windowTitle(), caption);
     QVERIFY(w.notices.count("beep") >= 1);
@@ -161,7 +155,7 @@ void TestWindowCommands::saveWritesTheImageAndNamesTheFile()
 {
     Window w;
     w.notices.saveAnswers << w.dir.filePath("saved.bin");
-    w.form->btnSaveFile->click();
+    control<QPushButton>(*w.form, "btnSaveFile")->click();
     QFile f(w.dir.filePath("saved.bin"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), imageOf({{"kept 1", "k1.url"}, {"kept 2", "k2.url"}, {"kept 3", "k3.url"}}));
@@ -172,15 +166,15 @@ void TestWindowCommands::saveWritesTheImageAndNamesTheFile()
 void TestWindowCommands::downloadShowsThePhonesList()
 {
     Window w;
-    w.form->RadioButtons[2]->setChecked(true);
+    control<QRadioButton>(*w.form, "RadioButton3")->setChecked(true);
     w.phone.file = imageOf({{"Seznam", "wap.seznam.cz"}, {"Idnes", "wap.idnes.cz"}, {"Jizdni rady", "wap.idos.cz"}});
-    w.form->btnDownload->click();
+    control<QPushButton>(*w.form, "btnDownload")->click();
 
     QCOMPARE(w.phone.calls.first(), QStringLiteral("InitGBPMode(3)"));
-    QCOMPARE(w.form->ListBox1->itemTexts(), (QList<QByteArray>{"Seznam", "Idnes", "Jizdni rady"}));
-    QCOMPARE(w.form->ListBox1->itemIndex(), 0);
-    QCOMPARE(w.form->Memo1->text(), QByteArray("Seznam"));
-    QCOMPARE(w.form->Label7->text(), QStringLiteral("3"));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemTexts(), (QList<QByteArray>{"Seznam", "Idnes", "Jizdni rady"}));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemIndex(), 0);
+    QCOMPARE(control<TextBox>(*w.form, "Memo1")->text(), QByteArray("Seznam"));
+    QCOMPARE(control<QLabel>(*w.form, "Label7")->text(), QStringLiteral("3"));
     QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: downloaded phone data"));
     QCOMPARE(w.history().mid(2), (QStringList{"* Everything OK, GBP mode is initialized.",
                                               "* Real size of received NVM file: 77 byte(s).",
@@ -207,7 +201,7 @@ void TestWindowCommands::failedDownloadKeepsEverything()
     const Snapshot before = w.snapshot();
     w.phone.initResults << initResult;
     w.phone.readResults << readResult;
-    w.form->btnDownload->click();
+    control<QPushButton>(*w.form, "btnDownload")->click();
     QVERIFY(w.snapshot() == before);
     QCOMPARE(w.form->windowTitle(), caption);
     QCOMPARE(w.notices.log.first(), QStringLiteral("beep"));
@@ -218,9 +212,9 @@ void TestWindowCommands::downloadOfAnEmptyPhoneEmptiesTheList()
 {
     Window w;
     w.phone.file = imageOf({});
-    w.form->btnDownload->click();
+    control<QPushButton>(*w.form, "btnDownload")->click();
     QCOMPARE(w.form->store().count(), 0);
-    QCOMPARE(w.form->ListBox1->itemCount(), 0);
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemCount(), 0);
     QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: downloaded phone data"));
     QVERIFY(w.notices.log.isEmpty());
 }
@@ -229,7 +223,7 @@ void TestWindowCommands::uploadSendsTheList()
 {
     Window w;
     const Snapshot before = w.snapshot();
-    w.form->btnUpload->click();
+    control<QPushButton>(*w.form, "btnUpload")->click();
     const QByteArray image = imageOf({{"kept 1", "k1.url"}, {"kept 2", "k2.url"}, {"kept 3", "k3.url"}});
     QCOMPARE(w.phone.file, image + QByteArray(2000 - image.size(), '\0'));
     QCOMPARE(w.history().at(3), QStringLiteral("* Uploaded %1/2000 bytes (max. 1998).").arg(image.size()));
@@ -297,10 +291,10 @@ void TestWindowCommands::loadThatEmptiesTheListShowsAnEmptyList()
     Window w;
     if (Load(load) == Load::OpenSignatureOnly) {
         w.notices.openAnswers << w.file("empty.bin", imageOf({}));
-        w.form->btnOpenFile->click();
+        control<QPushButton>(*w.form, "btnOpenFile")->click();
     } else {
         w.phone.file = imageOf({});
-        w.form->btnDownload->click();
+        control<QPushButton>(*w.form, "btnDownload")->click();
     }
     QCOMPARE(w.form->store().count(), 0);
     const Snapshot after = w.snapshot();
@@ -332,33 +326,33 @@ void TestWindowCommands::refusedLoadKeepsTheCaption()
     QFETCH(int, refusal);
     Window w;
     w.notices.openAnswers << w.file("first.bin", imageOf({{"a", "b"}}));
-    w.form->btnOpenFile->click();
+    control<QPushButton>(*w.form, "btnOpenFile")->click();
     QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: first.bin"));
     switch (Refusal(refusal)) {
     case Refusal::BadHeader:
         w.notices.openAnswers << w.file("bad.bin", "not an image");
-        w.form->btnOpenFile->click();
+        control<QPushButton>(*w.form, "btnOpenFile")->click();
         break;
     case Refusal::TooManyCharacters:
         w.notices.openAnswers << w.file("big.bin", imageOf({{"a", QByteArray(1200, 'u')}, {"b", QByteArray(1200, 'v')}}));
-        w.form->btnOpenFile->click();
+        control<QPushButton>(*w.form, "btnOpenFile")->click();
         break;
     case Refusal::MissingFile:
         w.notices.openAnswers << w.dir.filePath("missing.bin");
-        w.form->btnOpenFile->click();
+        control<QPushButton>(*w.form, "btnOpenFile")->click();
         break;
     case Refusal::LinkFails:
         w.phone.initResults << -3;
-        w.form->btnDownload->click();
+        control<QPushButton>(*w.form, "btnDownload")->click();
         break;
     case Refusal::ReadFails:
         w.phone.readResults << -5;
-        w.form->btnDownload->click();
+        control<QPushButton>(*w.form, "btnDownload")->click();
         break;
     }
     QVERIFY(w.notices.count("beep") >= 1);
     QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: first.bin"));
-    QCOMPARE(w.form->ListBox1->itemTexts(), QList<QByteArray>{"a"});
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemTexts(), QList<QByteArray>{"a"});
 }
 
 void TestWindowCommands::uploadOfAnEmptyListAsksFirst_data()
@@ -375,11 +369,11 @@ void TestWindowCommands::uploadOfAnEmptyListAsksFirst()
     RecordingNotices notices;
     ScriptedPhone phone;
     phone.file = imageOf({{"on the phone", "kept.url"}});
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     form.setPhone(phone);
     const QStringList before = historyLines(form);
     notices.confirmAnswers << answer;
-    form.btnUpload->click();
+    control<QPushButton>(form, "btnUpload")->click();
 
     QCOMPARE(notices.log.value(0), QStringLiteral("confirm: The list is empty. Uploading it clears all favourites in the "
                                                   "phone. Upload anyway?"));
@@ -400,7 +394,7 @@ void TestWindowCommands::failedWriteIsNotReportedAsAnUpload()
 {
     Window w;
     w.phone.writeResults << -5;
-    w.form->btnUpload->click();
+    control<QPushButton>(*w.form, "btnUpload")->click();
     QCOMPARE(w.history().mid(1),
              (QStringList{"* Everything OK, GBP mode is initialized.",
                           "* Communication error. This means that some went wrong in the communication protocol, i.e. "
@@ -414,15 +408,15 @@ void TestWindowCommands::emptyListSavedOpensAgain()
 {
     Window w;
     w.notices.openAnswers << w.file("empty.bin", imageOf({}));
-    w.form->btnOpenFile->click();
-    QVERIFY(w.form->btnSaveFile->isEnabled());
+    control<QPushButton>(*w.form, "btnOpenFile")->click();
+    QVERIFY(control<QPushButton>(*w.form, "btnSaveFile")->isEnabled());
     w.notices.saveAnswers << w.dir.filePath("saved.bin");
-    w.form->btnSaveFile->click();
+    control<QPushButton>(*w.form, "btnSaveFile")->click();
     QCOMPARE(readAll(w.dir.filePath("saved.bin")), QByteArray("MME20C", 7));
 
     w.notices.clear();
     w.notices.openAnswers << w.dir.filePath("saved.bin");
-    w.form->btnOpenFile->click();
+    control<QPushButton>(*w.form, "btnOpenFile")->click();
     QCOMPARE(w.notices.log.size(), 1); // the dialog, and no "Bad header"
     QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: saved.bin"));
 }
@@ -437,10 +431,10 @@ void TestWindowCommands::boxesDuringAPhoneCommandHaveTheNormalCursor()
     phone.onCall = [&](const char* call) {
         cursorAtCalls << QStringLiteral("%1: %2").arg(call, QGuiApplication::overrideCursor() ? "wait" : "normal");
     };
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     form.setPhone(phone);
     scripted.file = "no image";
-    form.btnDownload->click();
+    control<QPushButton>(form, "btnDownload")->click();
     QCOMPARE(notices.log, (QStringList{"beep", "message: Bad header", "cursor: normal"}));
     // Up before the box and again after it, while the link is still busy.
     QCOMPARE(cursorAtCalls, (QStringList{"Init: wait", "Read: wait", "End: wait"}));
@@ -454,7 +448,7 @@ void TestWindowCommands::historyIsPaintedLineByLine()
     ScriptedPhone scripted;
     scripted.file = imageOf({{"a", "b"}});
     WatchedPhone phone(scripted);
-    TForm1 form(notices, dir.path());
+    MainWindow form(notices, dir.path());
     form.setPhone(phone);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -468,10 +462,10 @@ void TestWindowCommands::historyIsPaintedLineByLine()
             return false;
         }
     } counter;
-    form.Memo3->viewport()->installEventFilter(&counter);
+    control<TextBox>(form, "Memo3")->viewport()->installEventFilter(&counter);
     QList<QPair<int, int>> atCalls; // (history lines, paints) when each call starts
     phone.onCall = [&](const char*) { atCalls.append({int(historyLines(form).size()), counter.paints}); };
-    form.btnDownload->click();
+    control<QPushButton>(form, "btnDownload")->click();
 
     QCOMPARE(atCalls.size(), 3);
     for (int i = 1; i < atCalls.size(); ++i) {
@@ -496,13 +490,13 @@ void TestWindowCommands::imageThatWouldNotReadBackIsNeverWritten()
     w.form->store().replace(0, QByteArray("bad\x01name"), "bad.url");
     w.phone.file = "on the phone";
     if (upload) {
-        w.form->btnUpload->click();
+        control<QPushButton>(*w.form, "btnUpload")->click();
         QCOMPARE(w.phone.calls, (QStringList{"InitGBPMode(1)", "EndGBPMode()"}));
         QCOMPARE(w.phone.file, QByteArray("on the phone"));
         QVERIFY(!w.phone.linkOpen);
     } else {
         w.notices.saveAnswers << w.dir.filePath("out.bin");
-        w.form->btnSaveFile->click();
+        control<QPushButton>(*w.form, "btnSaveFile")->click();
         QVERIFY(!QFile::exists(w.dir.filePath("out.bin")));
         QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell"));
     }
@@ -525,15 +519,15 @@ void TestWindowCommands::keysOnAFocusedButton()
     QFETCH(int, key);
     QFETCH(bool, pressed);
     Window w;
-    w.form->btnUp->setFocus();
-    QTest::keyClick(w.form->btnUp, Qt::Key(key));
-    QCOMPARE(w.form->ListBox1->itemTexts(),
+    control<QPushButton>(*w.form, "btnUp")->setFocus();
+    QTest::keyClick(control<QPushButton>(*w.form, "btnUp"), Qt::Key(key));
+    QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemTexts(),
              pressed ? (QList<QByteArray>{"kept 2", "kept 1", "kept 3"}) : (QList<QByteArray>{"kept 1", "kept 2", "kept 3"}));
     // Enter in a text box is still a line break.
-    w.form->EditStyle->setChecked(true);
-    w.form->Memo1->moveCursor(QTextCursor::End);
-    QTest::keyClick(w.form->Memo1, Qt::Key_Return);
-    QCOMPARE(w.form->Memo1->text(), QByteArray("kept 2\r\n"));
+    control<CheckBox>(*w.form, "EditStyle")->setChecked(true);
+    control<TextBox>(*w.form, "Memo1")->moveCursor(QTextCursor::End);
+    QTest::keyClick(control<TextBox>(*w.form, "Memo1"), Qt::Key_Return);
+    QCOMPARE(control<TextBox>(*w.form, "Memo1")->text(), QByteArray("kept 2\r\n"));
 }
 
 QTEST_MAIN(TestWindowCommands)

@@ -1,6 +1,7 @@
-#include "listview.h"
+#include "entrychecks.h"
 
 #include "store/limits.h"
+#include "store/sectionimage.h"
 
 namespace linkwell {
 
@@ -17,18 +18,9 @@ QByteArray CollapseSpaces(const QByteArray& text)
     return out;
 }
 
-std::int32_t OtherSizeOf(std::int32_t dataSize, const QByteArray& name, const QByteArray& url)
-{
-    return dataSize - std::int32_t(name.size()) - std::int32_t(url.size()) - limits::RecordOverhead;
-}
-
 EditExit CheckEditExit(const QByteArray& name, const QByteArray& url, std::int32_t otherSize)
 {
-    // Texts are at most a few hundred bytes; 64 bits keep the sum exact
-    // whatever otherSize a caller brings.
-    const std::int64_t total =
-        std::int64_t(name.size()) + otherSize + std::int64_t(url.size()) + limits::RecordOverhead;
-    if (total > limits::MaxImageSize)
+    if (imageSizeWithRecord(otherSize, name, url) > limits::MaxImageSize)
         return EditExit::TooManyCharacters;
     if (name.isEmpty())
         return EditExit::NameEmpty;
@@ -55,6 +47,26 @@ QString EditExitMessage(EditExit verdict)
 QByteArray DeleteQuestion(const QByteArray& name, const QByteArray& url)
 {
     return "Delete entry?\r\nName: " + CollapseSpaces(name) + "\r\n" + "URL: " + CollapseSpaces(url);
+}
+
+QString InsertRefusal(int entries, std::int32_t imageSize)
+{
+    if (entries >= limits::MaxEntries)
+        return QStringLiteral("Too many entries (100=max)");
+    if (imageSize >= limits::InsertRefusedSize)
+        return QStringLiteral("Not enough memory");
+    return {};
+}
+
+QString AddToListRefusal(const QByteArray& name, const QByteArray& url, std::int32_t baseSize)
+{
+    if (name.isEmpty())
+        return QStringLiteral("Name section is empty.");
+    if (url.isEmpty())
+        return QStringLiteral("URL section is empty.");
+    if (imageSizeWithRecord(baseSize, name, url) > limits::MaxImageSize)
+        return QStringLiteral("Too many characters.");
+    return {};
 }
 
 } // namespace linkwell

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/newentry.h"
+#include "ui/entrychecks.h"
 
 #include <QDialog>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <optional>
 
 namespace Ui {
-class TForm2;
+class NewEntryDialog;
 }
 
 namespace linkwell {
@@ -18,11 +18,11 @@ class TextBox;
 
 // The new-entry dialog: a name and a URL, each with its character count. It is
 // created once, hidden, and reused for every insertion.
-class TForm2 : public QDialog {
+class NewEntryDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm2(linkwell::Notices& notices, QWidget* parent = nullptr);
-    ~TForm2() override;
+    explicit NewEntryDialog(linkwell::Notices& notices, QWidget* parent = nullptr);
+    ~NewEntryDialog() override;
 
     // Opens the dialog modally for a store whose image takes baseSize bytes and
     // gives back the accepted entry, or nothing.
@@ -31,26 +31,25 @@ public:
     // the next opening starts afresh.
     void reset();
 
-    Ui::TForm2& form() { return *ui_; }
-    linkwell::TextBox* Memo1;
-    linkwell::TextBox* Memo2;
+    // The image size of the store the dialog was last opened for.
     std::int32_t BaseSize = 0;
     std::optional<linkwell::EntNameUrl> result;
-
-public slots:
-    void Memo1Change();
-    void Memo2Change();
-    void Button1Click();
-    void Button3Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The handlers, named for the control and event that run them.
+    void Memo1Change();
+    void Memo2Change();
+    void Button1Click();
+    void Button3Click();
     void FormShow();
 
-    std::unique_ptr<Ui::TForm2> ui_;
+    std::unique_ptr<Ui::NewEntryDialog> ui_;
     linkwell::Notices& notices_;
     std::int32_t openedWith_ = 0;
+    linkwell::TextBox* nameBox_;
+    linkwell::TextBox* urlBox_;
 };

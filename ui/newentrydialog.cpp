@@ -1,4 +1,4 @@
-#include "dialog.h"
+#include "newentrydialog.h"
 
 #include "phone/notices.h"
 #include "ui/buttonkeys.h"
@@ -7,15 +7,15 @@
 #include "ui/textfit.h"
 #include "store/limits.h"
 #include "ui/uifonts.h"
-#include "ui_dialog.h"
+#include "ui_newentrydialog.h"
 
 #include <QIcon>
 #include <QKeyEvent>
 
 using namespace linkwell;
 
-TForm2::TForm2(Notices& notices, QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::TForm2>()), notices_(notices)
+NewEntryDialog::NewEntryDialog(Notices& notices, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::NewEntryDialog>()), notices_(notices)
 {
     installFontSubstitutes();
     ui_->setupUi(this);
@@ -28,41 +28,41 @@ TForm2::TForm2(Notices& notices, QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
     move(155, 91);
     pressButtonsOnEnter(this);
-    Memo1 = ui_->Memo1;
-    Memo2 = ui_->Memo2;
+    nameBox_ = ui_->Memo1;
+    urlBox_ = ui_->Memo2;
 
-    const auto on = [this](auto* sender, auto signal, void (TForm2::*handler)()) {
+    const auto on = [this](auto* sender, auto signal, void (NewEntryDialog::*handler)()) {
         connect(sender, signal, this, guarded(notices_, [this, handler] { (this->*handler)(); }));
     };
-    on(Memo1, &TextBox::userChanged, &TForm2::Memo1Change);
-    on(Memo2, &TextBox::userChanged, &TForm2::Memo2Change);
-    Memo1->setChangeHandler([this] { Memo1Change(); });
-    Memo2->setChangeHandler([this] { Memo2Change(); });
-    Memo1->setRefusalHandler([this] { notices_.beep(); });
-    Memo2->setRefusalHandler([this] { notices_.beep(); });
-    on(ui_->Button1, &QPushButton::clicked, &TForm2::Button1Click);
-    on(ui_->Button3, &QPushButton::clicked, &TForm2::Button3Click);
+    on(nameBox_, &TextBox::userChanged, &NewEntryDialog::Memo1Change);
+    on(urlBox_, &TextBox::userChanged, &NewEntryDialog::Memo2Change);
+    nameBox_->setChangeHandler([this] { Memo1Change(); });
+    urlBox_->setChangeHandler([this] { Memo2Change(); });
+    nameBox_->setRefusalHandler([this] { notices_.beep(); });
+    urlBox_->setRefusalHandler([this] { notices_.beep(); });
+    on(ui_->Button1, &QPushButton::clicked, &NewEntryDialog::Button1Click);
+    on(ui_->Button3, &QPushButton::clicked, &NewEntryDialog::Button3Click);
 }
 
-TForm2::~TForm2() = default;
+NewEntryDialog::~NewEntryDialog() = default;
 
-std::optional<EntNameUrl> TForm2::execute(std::int32_t baseSize)
+std::optional<EntNameUrl> NewEntryDialog::execute(std::int32_t baseSize)
 {
     openedWith_ = baseSize;
     exec();
     return result;
 }
 
-void TForm2::reset()
+void NewEntryDialog::reset()
 {
-    Memo1->setText({});
-    Memo2->setText({});
+    nameBox_->setText({});
+    urlBox_->setText({});
     ui_->Label5->setText(QStringLiteral("0"));
     ui_->Label6->setText(QStringLiteral("0"));
     result.reset();
 }
 
-void TForm2::keyPressEvent(QKeyEvent* event)
+void NewEntryDialog::keyPressEvent(QKeyEvent* event)
 {
     // Neither button is the cancel button, so Esc leaves the typed texts
     // alone; the close box, the system menu and Alt+F4 still close.
@@ -73,41 +73,41 @@ void TForm2::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void TForm2::showEvent(QShowEvent* event)
+void NewEntryDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     runGuarded(notices_, [this] { FormShow(); });
 }
 
-void TForm2::FormShow()
+void NewEntryDialog::FormShow()
 {
     BaseSize = openedWith_;
     result.reset();
 }
 
-void TForm2::Memo1Change()
+void NewEntryDialog::Memo1Change()
 {
-    ui_->Label5->setText(QString::number(Memo1->length()));
+    ui_->Label5->setText(QString::number(nameBox_->length()));
 }
 
-void TForm2::Memo2Change()
+void NewEntryDialog::Memo2Change()
 {
-    ui_->Label6->setText(QString::number(Memo2->length()));
+    ui_->Label6->setText(QString::number(urlBox_->length()));
 }
 
-void TForm2::Button1Click()
+void NewEntryDialog::Button1Click()
 {
-    const QString refusal = AddToListRefusal(Memo1->text(), Memo2->text(), BaseSize);
+    const QString refusal = AddToListRefusal(nameBox_->text(), urlBox_->text(), BaseSize);
     if (!refusal.isEmpty()) {
         notices_.beep();
         notices_.message(refusal);
         return;
     }
-    result = EntNameUrl{Memo1->text(), Memo2->text()};
+    result = EntNameUrl{nameBox_->text(), urlBox_->text()};
     accept();
 }
 
-void TForm2::Button3Click()
+void NewEntryDialog::Button3Click()
 {
     result.reset();
     reject();
