@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace linkwell::cli {
 
@@ -175,14 +176,18 @@ bool requireOutput(Parsed& parsed, CliContext& context, const QString& command, 
     return true;
 }
 
-// Loads the image file into the store as the window's "Open file..." does;
-// its messages name the file.
-bool loadImage(const QString& path, FavouritesStore& store, CliNotices& notices)
+// The entries of the image file at `path`, loaded as the window's "Open
+// file..." loads it; its messages name the file. None when it does not load.
+std::optional<Bookmarks> loadBookmarks(const QString& path, CliContext& context)
 {
+    CliNotices notices(context.err, {});
+    FavouritesStore store;
     notices.setSubject(path);
     const bool loaded = loadImageFile(path, store, notices) == ImageFileLoad::Loaded;
     notices.setSubject({});
-    return loaded;
+    if (!loaded)
+        return std::nullopt;
+    return bookmarksOf(store, path);
 }
 
 // What list prints of a field: one line per entry, whatever the field holds.
@@ -199,17 +204,14 @@ int listCommand(const QStringList& arguments, CliContext& context)
     if (parsed.exitStatus >= 0)
         return parsed.exitStatus;
 
-    const QString path = parsed.parser.positionalArguments().first();
-    CliNotices notices(context.err, {});
-    FavouritesStore store;
-    if (!loadImage(path, store, notices))
+    const std::optional<Bookmarks> bookmarks =
+        loadBookmarks(parsed.parser.positionalArguments().first(), context);
+    if (!bookmarks)
         return ExitFailed;
-
-    const Bookmarks bookmarks = bookmarksOf(store, path);
     if (parsed.parser.isSet(json)) {
-        context.out << QString::fromUtf8(writeJson(bookmarks));
+        context.out << QString::fromUtf8(writeJson(*bookmarks));
     } else {
-        for (const Bookmark& b : bookmarks)
+        for (const Bookmark& b : *bookmarks)
             context.out << b.position << '\t' << listField(b.name) << '\t' << listField(b.url) << '\n';
     }
     context.out.flush();
@@ -277,20 +279,18 @@ int exportCommand(const QStringList& arguments, CliContext& context)
     if (!requireOutput(parsed, context, QStringLiteral("export"), &output))
         return parsed.exitStatus;
 
-    const QString path = parsed.parser.positionalArguments().first();
-    CliNotices notices(context.err, {});
-    FavouritesStore store;
-    if (!loadImage(path, store, notices))
+    const std::optional<Bookmarks> bookmarks =
+        loadBookmarks(parsed.parser.positionalArguments().first(), context);
+    if (!bookmarks)
         return ExitFailed;
-    const Bookmarks bookmarks = bookmarksOf(store, path);
     if (format == Format::Vbm && (output.endsWith(u'/') || QFileInfo(output).isDir())) {
         if (!QDir().mkpath(output))
             throw CliError(output + QStringLiteral(": the folder cannot be made"));
-        for (const auto& [name, bytes] : writeVbmObjects(bookmarks))
+        for (const auto& [name, bytes] : writeVbmObjects(*bookmarks))
             writeOutputFile(QDir(output).filePath(name), bytes, nullptr);
         return ExitOk;
     }
-    writeOutputFile(output, writeBookmarks(format, bookmarks), context.standardOutput);
+    writeOutputFile(output, writeBookmarks(format, *bookmarks), context.standardOutput);
     return ExitOk;
 }
 

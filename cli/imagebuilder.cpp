@@ -111,15 +111,8 @@ bool ImageBuilder::add(Bookmark&& b)
         settled_ = true;
         return false;
     }
-    if (options_.truncate && offset_ >= limits::UrlCutOffset) {
-        truncation_ = QStringLiteral("Too many characters. Truncated.: the image is %1 bytes with %2 entries; %3 "
-                                     "and every entry after it are left out")
-                          .arg(offset_)
-                          .arg(kept_.size())
-                          .arg(entry);
-        settled_ = true;
-        return false;
-    }
+    if (options_.truncate && offset_ >= limits::UrlCutOffset)
+        return endCut(entry, "and every entry after it are left out");
 
     if (b.url.isEmpty() && emptyUrlProblem_.isEmpty()) {
         // A record that opens with 0x00 ends the image's list: this entry and
@@ -186,16 +179,20 @@ bool ImageBuilder::add(Bookmark&& b)
 
     kept_.append({nameBytes, url});
     offset_ += url.size() + 2 + nameBytes.size() + 2;
-    if (cut) {
-        truncation_ = QStringLiteral("Too many characters. Truncated.: the image is %1 bytes with %2 entries; %3 "
-                                     "is cut short and nothing after it is kept")
-                          .arg(offset_)
-                          .arg(kept_.size())
-                          .arg(entry);
-        settled_ = true;
-        return false;
-    }
+    if (cut)
+        return endCut(entry, "is cut short and nothing after it is kept");
     return true;
+}
+
+bool ImageBuilder::endCut(const QString& entry, const char* whatOfIt)
+{
+    truncation_ = QStringLiteral("Too many characters. Truncated.: the image is %1 bytes with %2 entries; %3 ")
+                      .arg(offset_)
+                      .arg(kept_.size())
+                      .arg(entry) +
+                  QLatin1String(whatOfIt);
+    settled_ = true;
+    return false;
 }
 
 BuildResult ImageBuilder::finish()

@@ -54,6 +54,9 @@ private:
     };
     QString entryName(const Bookmark& b) const;
     bool judge(const QString& entry, const char* what, const Field& field);
+    // Settles the build as cut at `entry` with the image as it stands;
+    // `whatOfIt` says what became of that entry. False, for add() to return.
+    bool endCut(const QString& entry, const char* whatOfIt);
 
     BuildOptions options_;
     ImageEntries kept_;

@@ -1,4 +1,5 @@
 #include "bookmarks.h"
+#include "hexdigit.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -51,16 +52,8 @@ public:
                 Bookmark bookmark = readEntry(index);
                 if (!sink_(std::move(bookmark)))
                     return;
-                skipSpace();
-                if (p_ < end_ && *p_ == ',') {
-                    ++p_;
-                    continue;
-                }
-                if (p_ < end_ && *p_ == ']') {
-                    ++p_;
+                if (!moreBefore(']'))
                     break;
-                }
-                syntax(QStringLiteral("\",\" or \"]\" was expected"));
             }
         }
         skipSpace();
@@ -115,11 +108,7 @@ private:
             ++p_;
         } else {
             for (;;) {
-                skipSpace();
-                if (p_ == end_ || *p_ != '"')
-                    syntax(QStringLiteral("a key in quotes was expected"));
-                const QString key = readString(true);
-                expect(':', "\":\" was expected after a key");
+                const QString key = readKey(true);
                 skipSpace();
                 const bool isName = key == QLatin1String("name");
                 const bool isUrl = key == QLatin1String("url");
@@ -133,16 +122,8 @@ private:
                 } else {
                     skipValue();
                 }
-                skipSpace();
-                if (p_ < end_ && *p_ == ',') {
-                    ++p_;
-                    continue;
-                }
-                if (p_ < end_ && *p_ == '}') {
-                    ++p_;
+                if (!moreBefore('}'))
                     break;
-                }
-                syntax(QStringLiteral("\",\" or \"}\" was expected"));
             }
         }
         if (!hasName)
@@ -159,24 +140,13 @@ private:
                                      .arg(QLatin1String(key)));
     }
 
-    static int hexValue(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
-
     char16_t readHex4()
     {
         if (end_ - p_ < 4)
             syntax(QStringLiteral("\\u needs four hex digits"));
         int code = 0;
         for (int i = 0; i < 4; ++i) {
-            const int digit = hexValue(p_[i]);
+            const int digit = hexDigitValue(p_[i]);
             if (digit < 0)
                 syntax(QStringLiteral("\\u needs four hex digits"));
             code = code * 16 + digit;
@@ -339,31 +309,41 @@ private:
             for (;;) {
                 if (open.empty())
                     return;
-                skipSpace();
-                const char close = open.back() == '[' ? ']' : '}';
-                if (p_ < end_ && *p_ == ',') {
-                    ++p_;
+                if (moreBefore(open.back() == '[' ? ']' : '}')) {
                     if (open.back() == '{')
                         readKey();
                     break;
                 }
-                if (p_ < end_ && *p_ == close) {
-                    ++p_;
-                    open.pop_back();
-                    continue;
-                }
-                syntax(QStringLiteral("\",\" or \"%1\" was expected").arg(QLatin1Char(close)));
+                open.pop_back();
             }
         }
     }
 
-    void readKey()
+    // A member's key and the colon after it; the key itself only with `keep`.
+    QString readKey(bool keep = false)
     {
         skipSpace();
         if (p_ == end_ || *p_ != '"')
             syntax(QStringLiteral("a key in quotes was expected"));
-        readString(false);
+        QString key = readString(keep);
         expect(':', "\":\" was expected after a key");
+        return key;
+    }
+
+    // After an element or a member: true when a comma says another follows,
+    // false when `close` ends the array or object (p_ past either).
+    bool moreBefore(char close)
+    {
+        skipSpace();
+        if (p_ < end_ && *p_ == ',') {
+            ++p_;
+            return true;
+        }
+        if (p_ < end_ && *p_ == close) {
+            ++p_;
+            return false;
+        }
+        syntax(QStringLiteral("\",\" or \"%1\" was expected").arg(QLatin1Char(close)));
     }
 
     const QByteArray& content_;

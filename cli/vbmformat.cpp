@@ -1,4 +1,5 @@
 #include "bookmarks.h"
+#include "hexdigit.h"
 #include "printable.h"
 
 #include <QStringDecoder>
@@ -32,17 +33,6 @@ QString latin1(QByteArrayView bytes)
     return QString::fromLatin1(bytes.data(), bytes.size());
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // An '=' that starts no escape stays, as the phones that write such values
 // mean it.
 QByteArray decodeQuotedPrintable(const QByteArray& in)
@@ -50,8 +40,8 @@ QByteArray decodeQuotedPrintable(const QByteArray& in)
     QByteArray out;
     out.reserve(in.size());
     for (qsizetype i = 0; i < in.size(); ++i) {
-        const int hi = in[i] == '=' && i + 2 < in.size() ? hexValue(in[i + 1]) : -1;
-        const int lo = hi >= 0 ? hexValue(in[i + 2]) : -1;
+        const int hi = in[i] == '=' && i + 2 < in.size() ? hexDigitValue(in[i + 1]) : -1;
+        const int lo = hi >= 0 ? hexDigitValue(in[i + 2]) : -1;
         if (lo >= 0) {
             out += char(hi * 16 + lo);
             i += 2;

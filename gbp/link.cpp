@@ -218,13 +218,20 @@ std::int32_t Link::failureOf(const Answer& answer)
     return answer.frame.status != Ok ? statusResult(answer.frame.status) : 0;
 }
 
-std::int32_t Link::fileSize(std::int32_t section, std::int32_t subsection)
+Link::Answer Link::fileRequest(std::uint8_t command, std::int32_t section, std::int32_t subsection)
 {
     if (!port_)
-        return GBP_NOT_OPEN;
-    const Answer answer = exchange(FileSize, fileAddress(section, subsection));
-    if (const std::int32_t failure = failureOf(answer))
-        return failure;
+        return {GBP_NOT_OPEN, {}};
+    Answer answer = exchange(command, fileAddress(section, subsection));
+    answer.result = failureOf(answer);
+    return answer;
+}
+
+std::int32_t Link::fileSize(std::int32_t section, std::int32_t subsection)
+{
+    const Answer answer = fileRequest(FileSize, section, subsection);
+    if (answer.result != 0)
+        return answer.result;
     if (answer.frame.payload.size() != 4)
         return GBP_PROTOCOL_ERROR;
     const std::uint32_t size = getU32(answer.frame.payload, 0);
@@ -292,12 +299,8 @@ std::int32_t Link::write(std::int32_t section, std::int32_t subsection, const ch
 
 std::int32_t Link::clear(std::int32_t section, std::int32_t subsection)
 {
-    if (!port_)
-        return GBP_NOT_OPEN;
-    const Answer answer = exchange(ClearFile, fileAddress(section, subsection));
-    if (const std::int32_t failure = failureOf(answer))
-        return failure;
-    return GBP_OK;
+    const std::int32_t failure = fileRequest(ClearFile, section, subsection).result;
+    return failure != 0 ? failure : GBP_OK;
 }
 
 } // namespace gbp

@@ -56,6 +56,9 @@ private:
         protocol::Frame frame;
     };
     static std::int32_t failureOf(const Answer& answer);
+    // A request that names a file and nothing else; the answer's result is
+    // its failure (GBP_NOT_OPEN with no link open), 0 when it succeeded.
+    Answer fileRequest(std::uint8_t command, std::int32_t section, std::int32_t subsection);
 
     bool send(const protocol::Bytes& bytes);
     void discardInput();

@@ -165,25 +165,26 @@ Frame PhoneCore::execute(const Frame& frame)
         answer.status = status;
         return answer;
     };
+    // A request about one file is refused for its length first, then for a
+    // fault set up for it, then for a file that is not there; Ok if none.
+    auto fileRefusal = [this, &in](std::size_t length, std::uint8_t fault) -> std::uint8_t {
+        if (in.size() != length)
+            return BadRequest;
+        if (fault)
+            return fault;
+        return store_.contains(keyOf(in)) ? std::uint8_t(Ok) : std::uint8_t(NoSuchFile);
+    };
 
     switch (frame.command) {
     case FileSize: {
-        if (in.size() != 8)
-            return fail(BadRequest);
-        if (faults_.readStatus)
-            return fail(faults_.readStatus);
-        if (!store_.contains(keyOf(in)))
-            return fail(NoSuchFile);
+        if (const std::uint8_t refusal = fileRefusal(8, faults_.readStatus))
+            return fail(refusal);
         putU32(answer.payload, std::uint32_t(store_.file(keyOf(in)).size()));
         return answer;
     }
     case ReadChunk: {
-        if (in.size() != 14)
-            return fail(BadRequest);
-        if (faults_.readStatus)
-            return fail(faults_.readStatus);
-        if (!store_.contains(keyOf(in)))
-            return fail(NoSuchFile);
+        if (const std::uint8_t refusal = fileRefusal(14, faults_.readStatus))
+            return fail(refusal);
         const QByteArray file = store_.file(keyOf(in));
         const std::uint32_t offset = getU32(in, 8);
         const std::uint16_t count = getU16(in, 12);
@@ -227,12 +228,8 @@ Frame PhoneCore::execute(const Frame& frame)
         return answer;
     }
     case ClearFile: {
-        if (in.size() != 8)
-            return fail(BadRequest);
-        if (faults_.clearStatus)
-            return fail(faults_.clearStatus);
-        if (!store_.contains(keyOf(in)))
-            return fail(NoSuchFile);
+        if (const std::uint8_t refusal = fileRefusal(8, faults_.clearStatus))
+            return fail(refusal);
         store_.setFile(keyOf(in), QByteArray());
         return answer;
     }
