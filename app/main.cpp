@@ -1,12 +1,6 @@
-#include "phone/gbpphonelibrary.h"
-#include "ui/mainwindow.h"
-#include "ui/newentrydialog.h"
-#include "ui/qtnotices.h"
+#include "app/programwindows.h"
 
 #include <QApplication>
-#include <QIcon>
-
-#include "startupprobe.h"
 
 int main(int argc, char* argv[])
 {
@@ -14,18 +8,7 @@ int main(int argc, char* argv[])
     // platforms append to every window title; the message boxes take it from
     // linkwell::ApplicationTitle.
     QApplication app(argc, argv);
-    app.setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
-
-    linkwell::QtNotices notices;
-    linkwell::GbpPhoneLibrary phone;
-    MainWindow form(notices);
-    notices.setWindow(&form);
-    form.setPhone(phone);
-    NewEntryDialog dialog(notices, &form);
-    dialog.hide();
-    form.setNewEntryDialog(dialog);
-
-    linkwell::watchFirstShow(form);
-    form.show();
+    linkwell::ProgramWindows windows;
+    windows.mainWindow().show();
     return app.exec();
 }

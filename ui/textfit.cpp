@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +25,29 @@ int textWidth(const QWidget* control, const QStringList& texts)
     const QFontMetrics metrics = control->fontMetrics();
     for (const QString& text : texts)
         widest = std::max(widest, metrics.horizontalAdvance(text));
+    return widest;
+}
+
+// The count labels of both windows hold the same hundreds of number texts in
+// the same font, and shaping them was a fair part of the program's start-up:
+// each text is measured once per font and screen resolution. The program adds
+// no fonts while it runs, so a width once measured stays true.
+int widestOf(const QWidget* control, const QStringList& texts)
+{
+    if (texts.size() < 2)
+        return textWidth(control, texts);
+    static QHash<QString, int> known;
+    const QString font = control->font().toString() + QLatin1Char('/') + QString::number(control->logicalDpiX())
+                         + QLatin1Char('x') + QString::number(control->logicalDpiY()) + QLatin1Char('/');
+    const QFontMetrics metrics = control->fontMetrics();
+    int widest = 0;
+    for (const QString& text : texts) {
+        const QString key = font + text;
+        auto found = known.find(key);
+        if (found == known.end())
+            found = known.insert(key, metrics.horizontalAdvance(text));
+        widest = std::max(widest, *found);
+    }
     return widest;
 }
 
@@ -61,7 +85,7 @@ void fitOne(QWidget* window, const TextFit& fit)
         limit = rightAligned ? neighbour->x() + textWidth(neighbour, {ownText(neighbour)}) + 1 : neighbour->x() - 1;
     }
     for (;;) {
-        const int needed = textWidth(control, texts);
+        const int needed = widestOf(control, texts);
         if (rightAligned) {
             const int right = g.right() + 1;
             const int width = widthFor(control, needed, 1, right - limit);

@@ -1,5 +1,5 @@
 // The yardstick of the start-up benchmark: an empty Qt Widgets window of the
-// main window's size, built and probed the same way as the program.
+// main window's size, built and probed the same way as linkwellwindow.cpp.
 #include "startupprobe.h"
 
 #include <QApplication>

@@ -11,7 +11,7 @@
 
 namespace linkwell {
 
-// For the start-up benchmark: when LINKWELL_STARTUP_T0 holds the launcher's
+// The start-up benchmark's probe: when LINKWELL_STARTUP_T0 holds the launcher's
 // CLOCK_MONOTONIC time in nanoseconds, the first paint of the window prints
 // the nanoseconds since then and ends the program. Without it nothing happens.
 class StartupProbe : public QObject {
