@@ -419,8 +419,9 @@ Bookmarks bookmarksOf(const FavouritesStore& store, const QString& source)
 
 QByteArray checkedImageBytes(const BuiltImage& image, const QString& what)
 {
-    if (!image.mismatch.isEmpty())
-        throw CliError(what + QStringLiteral(": the image built does not read back as its entries: ") + image.mismatch +
+    const QString mismatch = readBackMismatch(image);
+    if (!mismatch.isEmpty())
+        throw CliError(what + QStringLiteral(": the image built does not read back as its entries: ") + mismatch +
                        QStringLiteral("; nothing written"));
     return image.bytes;
 }

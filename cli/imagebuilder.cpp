@@ -234,8 +234,9 @@ BuildResult ImageBuilder::finish()
     // The builder is the window's; what it made is read back before anything
     // is written, so a fault in either side cannot reach a file or a phone.
     const linkwell::BuiltImage image = BuildSection(kept_);
-    if (!image.mismatch.isEmpty()) {
-        out.refusal << QStringLiteral("the image built does not read back as meant: %1; nothing written").arg(image.mismatch);
+    const QString mismatch = readBackMismatch(image);
+    if (!mismatch.isEmpty()) {
+        out.refusal << QStringLiteral("the image built does not read back as meant: %1; nothing written").arg(mismatch);
         return out;
     }
     out.bytes = image.bytes;

@@ -88,10 +88,16 @@ QString imageMismatch(const QByteArray& image, const ImageEntries& expected)
     return {};
 }
 
+QString readBackMismatch(const BuiltImage& image)
+{
+    return imageMismatch(image.bytes, image.entries);
+}
+
 void requireReadsBack(const BuiltImage& image, const char* nothingDone)
 {
-    if (!image.mismatch.isEmpty())
-        throw std::runtime_error(("The image does not read back as the list (" + image.mismatch + "); ").toStdString()
+    const QString mismatch = readBackMismatch(image);
+    if (!mismatch.isEmpty())
+        throw std::runtime_error(("The image does not read back as the list (" + mismatch + "); ").toStdString()
                                  + nothingDone);
 }
 

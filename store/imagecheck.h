@@ -24,8 +24,10 @@ bool isStorableText(const QByteArray& text);
 // always differs.
 QString imageMismatch(const QByteArray& image, const ImageEntries& expected);
 
+// imageMismatch of a built image against the entries it was built from.
+QString readBackMismatch(const BuiltImage& image);
 // Throws std::runtime_error "The image does not read back as the list (...);
-// " followed by `nothingDone` when the image's mismatch is not empty.
+// " followed by `nothingDone` when readBackMismatch finds a difference.
 void requireReadsBack(const BuiltImage& image, const char* nothingDone);
 
 } // namespace linkwell

@@ -1,7 +1,5 @@
 #include "sectionimage.h"
 
-#include "imagecheck.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -11,9 +9,8 @@ ParsedImage ParseSection(const QByteArray& received, std::int32_t reportedSize)
 {
     ParsedImage out;
     const int available = int(std::min<qsizetype>(received.size(), limits::BufferSize));
-    const auto at = [&received, available](qint64 offset) {
-        return offset < available ? received[qsizetype(offset)] : '\0';
-    };
+    const char* bytes = received.constData();
+    const auto at = [bytes, available](qint64 offset) { return offset < available ? bytes[offset] : '\0'; };
     for (int i = 0; i < limits::SignatureSize; ++i) {
         if (at(i) != limits::Signature[size_t(i)]) {
             out.badHeader = true;
@@ -32,7 +29,7 @@ ParsedImage ParseSection(const QByteArray& received, std::int32_t reportedSize)
         const qint64 urlStart = offset;
         while (offset < end && at(offset) != '\0')
             ++offset;
-        const QByteArray url = received.mid(qsizetype(urlStart), qsizetype(offset - urlStart));
+        const QByteArray url(bytes + urlStart, qsizetype(offset - urlStart));
         offset += 2;
 
         // A well-formed name ends at its 0x00; the 0x01 look-ahead also ends a
@@ -40,8 +37,7 @@ ParsedImage ParseSection(const QByteArray& received, std::int32_t reportedSize)
         const qint64 nameStart = offset;
         while (offset < end && at(offset) != '\0' && at(offset + 1) != '\x01')
             ++offset;
-        const QByteArray name =
-            offset > nameStart ? received.mid(qsizetype(nameStart), qsizetype(offset - nameStart)) : QByteArray();
+        const QByteArray name(bytes + nameStart, qsizetype(std::max<qint64>(0, offset - nameStart)));
         offset += 2;
 
         out.entries.append({name, url});
@@ -55,15 +51,23 @@ BuiltImage BuildSection(const ImageEntries& entries)
     const qsizetype kept = std::min<qsizetype>(entries.size(), limits::MaxEntries);
     out.entriesDropped = int(entries.size() - kept);
 
+    // Written in place, as the limits keep every image within 1998 bytes.
     QByteArray& image = out.bytes;
-    image.reserve(limits::MaxImageSize);
-    image.append(limits::Signature.data(), limits::SignatureSize);
-    // Appends bytes up to the cut offset and reports whether all of them fitted.
-    const auto copyField = [&image](const QByteArray& field, int cutOffset) {
-        const qsizetype room = std::max<qsizetype>(0, cutOffset - image.size());
-        const qsizetype taken = std::min(field.size(), room);
-        image.append(field.constData(), taken);
+    image.resize(limits::MaxImageSize);
+    char* tx = image.data();
+    std::memcpy(tx, limits::Signature.data(), limits::SignatureSize);
+    int offset = limits::SignatureSize;
+    // Copies bytes up to the cut offset and reports whether all of them fitted.
+    const auto copyField = [tx, &offset](const QByteArray& field, int cutOffset) {
+        const int room = std::max(0, cutOffset - offset);
+        const int taken = int(std::min<qsizetype>(field.size(), room));
+        std::memcpy(tx + offset, field.constData(), size_t(taken));
+        offset += taken;
         return taken == field.size();
+    };
+    const auto terminate = [tx, &offset](const char (&pair)[2]) {
+        tx[offset++] = pair[0];
+        tx[offset++] = pair[1];
     };
 
     for (qsizetype i = 0; i < kept; ++i) {
@@ -71,22 +75,23 @@ BuiltImage BuildSection(const ImageEntries& entries)
         // A record that would start where no URL byte may stand has no room left:
         // its terminators alone would push the image past the largest size, and
         // a record that opens with 0x00 reads back as the end of the list anyway.
-        if (image.size() >= limits::UrlCutOffset) {
+        if (offset >= limits::UrlCutOffset) {
             out.cut = true;
             break;
         }
         bool whole = copyField(url, limits::UrlCutOffset);
-        image.append(limits::UrlTerminator, 2);
+        terminate(limits::UrlTerminator);
         whole = copyField(name, limits::NameCutOffset) && whole;
-        image.append(limits::NameTerminator, 2);
+        terminate(limits::NameTerminator);
         if (!whole) {
             out.cut = true;
             break;
         }
     }
+    image.resize(offset);
 
-    out.size = kept > 0 ? std::int32_t(image.size()) : 0;
-    out.mismatch = imageMismatch(image, entries.mid(0, kept));
+    out.size = kept > 0 ? offset : 0;
+    out.entries = kept == entries.size() ? entries : entries.mid(0, kept);
     return out;
 }
 

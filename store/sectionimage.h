@@ -35,9 +35,9 @@ struct BuiltImage {
     int entriesDropped = 0;
     // A limit cut a text or left out a record.
     bool cut = false;
-    // Empty when the bytes read back as the entries they were built from
-    // (cut as the limits cut them), else what differs.
-    QString mismatch;
+    // The entries the image was built from (at most 100, full texts), which
+    // the read-back check holds the bytes against.
+    ImageEntries entries;
 };
 
 // The image of the first 100 entries, cut at the limits.
