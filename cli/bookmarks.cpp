@@ -40,19 +40,15 @@ Format detectFormat(const QString& path, const QByteArray& content)
 void readBookmarks(Format format, const QByteArray& content, const QString& source, const BookmarkSink& sink)
 {
     switch (format) {
-    case Format::Json:
-        return readJson(content, source, sink);
-    case Format::Html:
-        return readHtml(content, source, sink);
-    case Format::Vbm:
-        return readVbm(content, source, sink);
+    case Format::Json: return readJson(content, source, sink);
+    case Format::Html: return readHtml(content, source, sink);
+    case Format::Vbm: return readVbm(content, source, sink);
     }
 }
 
 namespace {
 
-template <typename Reader>
-Bookmarks collect(Reader reader, const QByteArray& content, const QString& source)
+template <typename Reader> Bookmarks collect(Reader reader, const QByteArray& content, const QString& source)
 {
     Bookmarks out;
     reader(content, source, [&out](Bookmark&& bookmark) {
@@ -92,12 +88,9 @@ Bookmarks readBookmarks(Format format, const QByteArray& content, const QString&
 QByteArray writeBookmarks(Format format, const Bookmarks& bookmarks)
 {
     switch (format) {
-    case Format::Json:
-        return writeJson(bookmarks);
-    case Format::Html:
-        return writeHtml(bookmarks);
-    case Format::Vbm:
-        return writeVbm(bookmarks);
+    case Format::Json: return writeJson(bookmarks);
+    case Format::Html: return writeHtml(bookmarks);
+    case Format::Vbm: return writeVbm(bookmarks);
     }
     return {};
 }

@@ -10,10 +10,7 @@ const QString DroppedEntry = QStringLiteral("No. of entries truncated to 100(=ma
 
 } // namespace
 
-CliNotices::CliNotices(QTextStream& err, AnswerReader answers)
-    : err_(err), answers_(std::move(answers))
-{
-}
+CliNotices::CliNotices(QTextStream& err, AnswerReader answers) : err_(err), answers_(std::move(answers)) {}
 
 CliNotices::~CliNotices()
 {
@@ -51,8 +48,9 @@ void CliNotices::flushDropped()
         return;
     const int dropped = dropped_;
     dropped_ = 0;
-    print(DroppedEntry + (dropped == 1 ? QStringLiteral(" (1 entry left out)")
-                                       : QStringLiteral(" (%1 entries left out)").arg(dropped)));
+    print(DroppedEntry
+          + (dropped == 1 ? QStringLiteral(" (1 entry left out)")
+                          : QStringLiteral(" (%1 entries left out)").arg(dropped)));
 }
 
 bool CliNotices::confirm(const QString& question)

@@ -120,8 +120,8 @@ const char* const UploadHelp =
 int usageError(CliContext& context, const QString& command, const QString& text)
 {
     context.err << "linkwell-cli: " << text << Qt::endl;
-    context.err << "Run \"linkwell-cli " << (command.isEmpty() ? QString() : command + u' ')
-                << "--help\" for help." << Qt::endl;
+    context.err << "Run \"linkwell-cli " << (command.isEmpty() ? QString() : command + u' ') << "--help\" for help."
+                << Qt::endl;
     return ExitUsage;
 }
 
@@ -132,14 +132,12 @@ struct Parsed {
     int exitStatus = -1;
 };
 
-const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
-                                    QStringLiteral("Show the help"));
-const QCommandLineOption OutputOption({QStringLiteral("o"), QStringLiteral("output")},
-                                      QStringLiteral("Output file"), QStringLiteral("file"));
+const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show the help"));
+const QCommandLineOption OutputOption({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("Output file"),
+                                      QStringLiteral("file"));
 
 void parse(Parsed& parsed, CliContext& context, const QString& command, const QStringList& arguments,
-           const QList<QCommandLineOption>& options, const char* help, int minPositional,
-           int maxPositional)
+           const QList<QCommandLineOption>& options, const char* help, int minPositional, int maxPositional)
 {
     QCommandLineParser& parser = parsed.parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -204,8 +202,7 @@ int listCommand(const QStringList& arguments, CliContext& context)
     if (parsed.exitStatus >= 0)
         return parsed.exitStatus;
 
-    const std::optional<Bookmarks> bookmarks =
-        loadBookmarks(parsed.parser.positionalArguments().first(), context);
+    const std::optional<Bookmarks> bookmarks = loadBookmarks(parsed.parser.positionalArguments().first(), context);
     if (!bookmarks)
         return ExitFailed;
     if (parsed.parser.isSet(json)) {
@@ -259,28 +256,25 @@ int buildCommand(const QStringList& arguments, CliContext& context)
 
 int exportCommand(const QStringList& arguments, CliContext& context)
 {
-    const QCommandLineOption formatOption(QStringLiteral("format"), QStringLiteral("Format"),
-                                          QStringLiteral("format"));
+    const QCommandLineOption formatOption(QStringLiteral("format"), QStringLiteral("Format"), QStringLiteral("format"));
     Parsed parsed;
-    parse(parsed, context, QStringLiteral("export"), arguments, {formatOption, OutputOption},
-          ExportHelp, 1, 1);
+    parse(parsed, context, QStringLiteral("export"), arguments, {formatOption, OutputOption}, ExportHelp, 1, 1);
     if (parsed.exitStatus >= 0)
         return parsed.exitStatus;
     Format format;
     if (!parsed.parser.isSet(formatOption))
         return usageError(context, QStringLiteral("export"),
                           QStringLiteral("export: --format html|vbm|json is missing"));
-    if (!formatFromName(parsed.parser.value(formatOption), &format) ||
-        parsed.parser.value(formatOption).toLower() == QLatin1String("htm"))
-        return usageError(context, QStringLiteral("export"),
-                          QStringLiteral("export: unknown format \"%1\" (html, vbm or json)")
-                              .arg(parsed.parser.value(formatOption)));
+    if (!formatFromName(parsed.parser.value(formatOption), &format)
+        || parsed.parser.value(formatOption).toLower() == QLatin1String("htm"))
+        return usageError(
+            context, QStringLiteral("export"),
+            QStringLiteral("export: unknown format \"%1\" (html, vbm or json)").arg(parsed.parser.value(formatOption)));
     QString output;
     if (!requireOutput(parsed, context, QStringLiteral("export"), &output))
         return parsed.exitStatus;
 
-    const std::optional<Bookmarks> bookmarks =
-        loadBookmarks(parsed.parser.positionalArguments().first(), context);
+    const std::optional<Bookmarks> bookmarks = loadBookmarks(parsed.parser.positionalArguments().first(), context);
     if (!bookmarks)
         return ExitFailed;
     if (format == Format::Vbm && (output.endsWith(u'/') || QFileInfo(output).isDir())) {
@@ -307,11 +301,9 @@ bool parsePort(const QString& text, std::uint8_t* port)
 int transferCommand(const QString& command, const QStringList& arguments, CliContext& context)
 {
     const bool upload = command == QLatin1String("upload");
-    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("COM port"),
-                                        QStringLiteral("N"));
+    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("COM port"), QStringLiteral("N"));
     const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Do not ask"));
-    const QCommandLineOption backup(QStringLiteral("backup"), QStringLiteral("Download first"),
-                                    QStringLiteral("file"));
+    const QCommandLineOption backup(QStringLiteral("backup"), QStringLiteral("Download first"), QStringLiteral("file"));
     Parsed parsed;
     if (upload)
         parse(parsed, context, command, arguments, {portOption, yes, backup}, UploadHelp, 1, 1);
@@ -331,8 +323,9 @@ int transferCommand(const QString& command, const QStringList& arguments, CliCon
         return parsed.exitStatus;
     // The history goes to standard output, so the image cannot.
     if (!upload && output == QLatin1String("-"))
-        return usageError(context, command, QStringLiteral("download: -o - is not possible: the history is "
-                                                           "printed on standard output"));
+        return usageError(context, command,
+                          QStringLiteral("download: -o - is not possible: the history is "
+                                         "printed on standard output"));
     if (upload && parsed.parser.isSet(backup) && parsed.parser.value(backup).isEmpty())
         return usageError(context, command, QStringLiteral("upload: --backup needs a file"));
 
@@ -354,8 +347,7 @@ int runCli(const QStringList& arguments, CliContext& context)
     try {
         if (command.isEmpty())
             return usageError(context, {}, QStringLiteral("a command is missing"));
-        if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
-            command == QLatin1String("help")) {
+        if (command == QLatin1String("-h") || command == QLatin1String("--help") || command == QLatin1String("help")) {
             context.out << ProgramHelp;
             context.out.flush();
             return ExitOk;
@@ -421,8 +413,8 @@ QByteArray checkedImageBytes(const BuiltImage& image, const QString& what)
 {
     const QString mismatch = readBackMismatch(image);
     if (!mismatch.isEmpty())
-        throw CliError(what + QStringLiteral(": the image built does not read back as its entries: ") + mismatch +
-                       QStringLiteral("; nothing written"));
+        throw CliError(what + QStringLiteral(": the image built does not read back as its entries: ") + mismatch
+                       + QStringLiteral("; nothing written"));
     return image.bytes;
 }
 

@@ -18,10 +18,10 @@ bool encodeCp1250(const QString& text, QByteArray* bytes, char32_t* bad);
 
 // A text converted for the phone in one pass.
 struct PhoneText {
-    QByteArray bytes;       // a character the code page lacks is one '?'
-    qsizetype missingAt = -1; // byte offset of the first such character; -1: none
-    char32_t missing = 0;   // that character
-    bool transliterated = false; // some characters were replaced by a Latin reading
+    QByteArray bytes;                // a character the code page lacks is one '?'
+    qsizetype missingAt = -1;        // byte offset of the first such character; -1: none
+    char32_t missing = 0;            // that character
+    bool transliterated = false;     // some characters were replaced by a Latin reading
     qsizetype transliteratedAt = -1; // byte offset where the first replacement begins
 };
 

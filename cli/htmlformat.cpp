@@ -181,10 +181,8 @@ bool unsafeContainer(const GumboElement& element)
     case GUMBO_TAG_TABLE:
     case GUMBO_TAG_SELECT:
     case GUMBO_TAG_TEMPLATE:
-    case GUMBO_TAG_FRAMESET:
-        return true;
-    default:
-        return false;
+    case GUMBO_TAG_FRAMESET: return true;
+    default: return false;
     }
 }
 
@@ -211,9 +209,8 @@ PieceLinks linksOf(const GumboOutput* output, const char* mark, const char* cont
     stack.push_back({output->document, 0, false, false, false});
     while (!stack.empty()) {
         Frame& frame = stack.back();
-        const GumboVector* children = frame.node->type == GUMBO_NODE_DOCUMENT
-                                          ? &frame.node->v.document.children
-                                          : &frame.node->v.element.children;
+        const GumboVector* children = frame.node->type == GUMBO_NODE_DOCUMENT ? &frame.node->v.document.children
+                                                                              : &frame.node->v.element.children;
         if (frame.next >= children->length) {
             if (frame.opensLink)
                 openLinks.pop_back();
@@ -257,8 +254,7 @@ PieceLinks linksOf(const GumboOutput* output, const char* mark, const char* cont
             stack.push_back({child, 0, unsafe || unsafeContainer(element), hidden || hiddenText(element), opensLink});
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     return out;
@@ -275,8 +271,9 @@ public:
     {
         qsizetype pos = content_.startsWith("\xEF\xBB\xBF") ? 3 : 0;
         if (const qsizetype bad = invalidUtf8At(content_, pos); bad >= 0)
-            throw CliError(source_ + QStringLiteral(": not valid UTF-8 (line %1); bookmark files are read as UTF-8")
-                                         .arg(lineAt(content_, bad)));
+            throw CliError(source_
+                           + QStringLiteral(": not valid UTF-8 (line %1); bookmark files are read as UTF-8")
+                                 .arg(lineAt(content_, bad)));
         bool first = true;
         for (;;) {
             qsizetype want = PieceBytes;
@@ -389,8 +386,8 @@ private:
 bool needsReference(char32_t c)
 {
     // Gumbo also drops a byte order mark wherever it stands.
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE ||
-           c == 0xFEFF;
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE
+           || c == 0xFEFF;
 }
 
 QString escape(const QString& text)

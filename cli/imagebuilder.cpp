@@ -70,15 +70,16 @@ bool ImageBuilder::judge(const QString& entry, const char* what, const Field& fi
     const qsizetype unstorable = firstUnstorable(field.bytes);
     const bool missing = field.missingAt >= 0 && field.missingAt < field.bytes.size();
     if (missing && (unstorable < 0 || field.missingAt < unstorable)) {
-        characterProblem_ = entry + QStringLiteral(": the character %1 in its %2 cannot be written in Windows-1250")
-                                        .arg(describeCharacter(field.missing), QLatin1String(what));
+        characterProblem_ = entry
+                            + QStringLiteral(": the character %1 in its %2 cannot be written in Windows-1250")
+                                  .arg(describeCharacter(field.missing), QLatin1String(what));
         missingCharacter_ = true;
         return true;
     }
     if (unstorable >= 0) {
-        characterProblem_ = entry + QStringLiteral(": the character %1 in its %2 cannot be stored in the phone")
-                                        .arg(describeCharacter(char32_t(field.bytes[unstorable])),
-                                             QLatin1String(what));
+        characterProblem_ = entry
+                            + QStringLiteral(": the character %1 in its %2 cannot be stored in the phone")
+                                  .arg(describeCharacter(char32_t(field.bytes[unstorable])), QLatin1String(what));
         return true;
     }
     return false;
@@ -100,12 +101,14 @@ bool ImageBuilder::add(Bookmark&& b)
     // Kept or not, by the entries before this one alone.
     if (kept_.size() == limits::MaxEntries) {
         if (options_.truncate)
-            truncation_ = QStringLiteral("No. of entries truncated to 100(=max).: %1 and every entry after it "
-                                         "are left out")
+            truncation_ = QStringLiteral(
+                              "No. of entries truncated to 100(=max).: %1 and every entry after it "
+                              "are left out")
                               .arg(entry);
         else
-            sizeProblem_ = QStringLiteral("too much for the phone: %1 is one more than the %2 entries it holds "
-                                          "(--truncate keeps what fits)")
+            sizeProblem_ = QStringLiteral(
+                               "too much for the phone: %1 is one more than the %2 entries it holds "
+                               "(--truncate keeps what fits)")
                                .arg(entry)
                                .arg(limits::MaxEntries);
         settled_ = true;
@@ -133,16 +136,19 @@ bool ImageBuilder::add(Bookmark&& b)
             continue;
         if (options_.truncate) {
             field->bytes.truncate(limits::MaxTypedChars);
-            changes_ << where + QStringLiteral(": its %1 of %2 characters cut to %3")
-                                    .arg(QLatin1String(what))
-                                    .arg(size)
-                                    .arg(limits::MaxTypedChars);
+            changes_ << where
+                            + QStringLiteral(": its %1 of %2 characters cut to %3")
+                                  .arg(QLatin1String(what))
+                                  .arg(size)
+                                  .arg(limits::MaxTypedChars);
         } else if (lengthProblem_.isEmpty()) {
-            lengthProblem_ = entry + QStringLiteral(": its %1 is %2 characters, more than the %3 an entry holds "
-                                                    "(--truncate cuts it)")
-                                         .arg(QLatin1String(what))
-                                         .arg(size)
-                                         .arg(limits::MaxTypedChars);
+            lengthProblem_ = entry
+                             + QStringLiteral(
+                                   ": its %1 is %2 characters, more than the %3 an entry holds "
+                                   "(--truncate cuts it)")
+                                   .arg(QLatin1String(what))
+                                   .arg(size)
+                                   .arg(limits::MaxTypedChars);
         }
     }
 
@@ -154,8 +160,9 @@ bool ImageBuilder::add(Bookmark&& b)
     bool cut = false;
     if (excess > 0) {
         if (!options_.truncate) {
-            sizeProblem_ = QStringLiteral("too much for the phone: up to %1 the entries need %2 bytes more than "
-                                          "the %3 the image holds (--truncate keeps what fits)")
+            sizeProblem_ = QStringLiteral(
+                               "too much for the phone: up to %1 the entries need %2 bytes more than "
+                               "the %3 the image holds (--truncate keeps what fits)")
                                .arg(entry)
                                .arg(excess)
                                .arg(limits::MaxImageSize);
@@ -171,11 +178,12 @@ bool ImageBuilder::add(Bookmark&& b)
         judge(entry, "URL", urlField);
     // Listed only where a replacement survives the cuts, with what is stored.
     if (nameText.transliterated && nameText.transliteratedAt < nameBytes.size())
-        changes_ << where + QStringLiteral(": name \"%1\" written as \"%2\"")
-                                .arg(quoted(name), quoted(decodeCp1250(nameBytes)));
+        changes_ << where
+                        + QStringLiteral(": name \"%1\" written as \"%2\"")
+                              .arg(quoted(name), quoted(decodeCp1250(nameBytes)));
     if (urlText.transliterated && urlText.transliteratedAt < url.size())
-        changes_ << where + QStringLiteral(": URL \"%1\" written as \"%2\"")
-                                .arg(quoted(b.url), quoted(decodeCp1250(url)));
+        changes_
+            << where + QStringLiteral(": URL \"%1\" written as \"%2\"").arg(quoted(b.url), quoted(decodeCp1250(url)));
 
     kept_.append({nameBytes, url});
     offset_ += url.size() + 2 + nameBytes.size() + 2;
@@ -189,8 +197,8 @@ bool ImageBuilder::endCut(const QString& entry, const char* whatOfIt)
     truncation_ = QStringLiteral("Too many characters. Truncated.: the image is %1 bytes with %2 entries; %3 ")
                       .arg(offset_)
                       .arg(kept_.size())
-                      .arg(entry) +
-                  QLatin1String(whatOfIt);
+                      .arg(entry)
+                  + QLatin1String(whatOfIt);
     settled_ = true;
     return false;
 }
@@ -202,8 +210,9 @@ BuildResult ImageBuilder::finish()
     QStringList kinds;
     for (auto it = skipped_.cbegin(); it != skipped_.cend(); ++it) {
         skippedTotal += it.value();
-        kinds << (it.key() == NoUrl ? QStringLiteral("%1 with no URL").arg(it.value())
-                                    : QStringLiteral("%1 %2:").arg(it.value()).arg(QLatin1String(SkippedSchemes[it.key()])));
+        kinds << (it.key() == NoUrl
+                      ? QStringLiteral("%1 with no URL").arg(it.value())
+                      : QStringLiteral("%1 %2:").arg(it.value()).arg(QLatin1String(SkippedSchemes[it.key()])));
     }
     if (skippedTotal > 0)
         out.notes << QStringLiteral("left out %1 %2 a WAP phone cannot open (%3); --keep-all keeps them")
@@ -216,14 +225,16 @@ BuildResult ImageBuilder::finish()
             continue;
         out.refusal << *problem;
         if (problem == &characterProblem_ && missingCharacter_ && !options_.transliterate)
-            out.refusal << QStringLiteral("--transliterate writes a Latin reading of the characters "
-                                          "Windows-1250 lacks instead");
+            out.refusal << QStringLiteral(
+                "--transliterate writes a Latin reading of the characters "
+                "Windows-1250 lacks instead");
     }
     if (!emptyUrlProblem_.isEmpty())
         out.refusal << emptyUrlProblem_;
     if (out.refusal.isEmpty() && kept_.isEmpty() && !options_.allowEmpty)
-        out.refusal << QStringLiteral("no entries: an empty image would clear the phone (--allow-empty writes "
-                                      "it anyway)");
+        out.refusal << QStringLiteral(
+            "no entries: an empty image would clear the phone (--allow-empty writes "
+            "it anyway)");
     if (!out.refusal.isEmpty())
         return out;
 

@@ -67,8 +67,8 @@ private:
     QString characterProblem_;
     bool missingCharacter_ = false;
     QString emptyUrlProblem_;
-    QMap<int, int> skipped_;  // by the kind's place in SkippedKinds
-    QStringList changes_;     // transliterations and 255-character cuts
+    QMap<int, int> skipped_; // by the kind's place in SkippedKinds
+    QStringList changes_;    // transliterations and 255-character cuts
     QString truncation_;
 };
 

@@ -6,8 +6,8 @@ namespace {
 
 bool invisibleLayout(char32_t c)
 {
-    return c == 0x061C || c == 0x200E || c == 0x200F || c == 0x2028 || c == 0x2029 ||
-           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    return c == 0x061C || c == 0x200E || c == 0x200F || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E)
+           || (c >= 0x2066 && c <= 0x2069);
 }
 
 } // namespace

@@ -41,8 +41,7 @@ public:
 
     std::int32_t InitGBPMode(std::uint8_t port) override { return *(init = phone_.InitGBPMode(port)); }
     std::int32_t EndGBPMode() override { return phone_.EndGBPMode(); }
-    std::int32_t ReadNVMFile(std::int32_t section, std::int32_t subsection, char* buffer,
-                             std::int32_t size) override
+    std::int32_t ReadNVMFile(std::int32_t section, std::int32_t subsection, char* buffer, std::int32_t size) override
     {
         read = phone_.ReadNVMFile(section, subsection, buffer, size);
         if (*read > 0)
@@ -110,8 +109,7 @@ bool download(FavouritesStore& store, PhoneLibrary& library, CliContext& context
         store.adopt(std::move(received.entries));
         return true;
     }
-    context.err << "linkwell-cli: COM" << port << ": " << purpose << " failed: " << downloadFailure(phone)
-                << Qt::endl;
+    context.err << "linkwell-cli: COM" << port << ": " << purpose << " failed: " << downloadFailure(phone) << Qt::endl;
     return false;
 }
 
@@ -161,14 +159,15 @@ int uploadCommand(const TransferRequest& request, CliContext& context)
 
     if (!request.confirmed) {
         if (!notices.canAsk())
-            throw CliError(QStringLiteral("upload replaces the favourites in the phone; "
-                                          "run it on a terminal to be asked, or pass --yes"));
-        const QString question =
-            QStringLiteral("Upload actual data from PC to (->) phone, do it at your peril !!!\n"
-                           "Replace the favourites in the phone on COM%1 with the %2 entries of %3?")
-                .arg(request.port)
-                .arg(store.count())
-                .arg(request.image);
+            throw CliError(
+                QStringLiteral("upload replaces the favourites in the phone; "
+                               "run it on a terminal to be asked, or pass --yes"));
+        const QString question = QStringLiteral(
+                                     "Upload actual data from PC to (->) phone, do it at your peril !!!\n"
+                                     "Replace the favourites in the phone on COM%1 with the %2 entries of %3?")
+                                     .arg(request.port)
+                                     .arg(store.count())
+                                     .arg(request.image);
         if (!notices.confirm(question)) {
             context.err << "linkwell-cli: upload cancelled: nothing written; the phone was not touched" << Qt::endl;
             return ExitFailed;
@@ -178,8 +177,8 @@ int uploadCommand(const TransferRequest& request, CliContext& context)
     const std::shared_ptr<PhoneLibrary> library = openPhone(context);
     if (!request.backup.isEmpty()) {
         FavouritesStore old;
-        if (!download(old, *library, context, notices, request.port, QStringLiteral("the backup download")) ||
-            !save(old, request.backup, context, notices)) {
+        if (!download(old, *library, context, notices, request.port, QStringLiteral("the backup download"))
+            || !save(old, request.backup, context, notices)) {
             context.err << "linkwell-cli: no backup in " << request.backup
                         << ": nothing written; the phone was not touched" << Qt::endl;
             return ExitFailed;
@@ -201,9 +200,8 @@ int uploadCommand(const TransferRequest& request, CliContext& context)
         context.err << Qt::endl;
     } else {
         context.err << "linkwell-cli: COM" << request.port << ": upload failed: "
-                    << (phone.init && *phone.init != 0 && *phone.init != -1
-                            ? failureReason("InitGBPMode", *phone.init)
-                            : QStringLiteral("the link did not open"))
+                    << (phone.init && *phone.init != 0 && *phone.init != -1 ? failureReason("InitGBPMode", *phone.init)
+                                                                            : QStringLiteral("the link did not open"))
                     << "; the phone was not touched" << Qt::endl;
     }
     return ExitFailed;

@@ -128,7 +128,8 @@ public:
                     continue;
                 ends = true; // it ran into END:VBKM
             } else if (ends && !is(value, "VBKM")) {
-                fail(property.line, QStringLiteral("END:%1 where END:VBKM belongs").arg(quoted(QString::fromUtf8(value))));
+                fail(property.line,
+                     QStringLiteral("END:%1 where END:VBKM belongs").arg(quoted(QString::fromUtf8(value))));
             }
             if (ends) {
                 if (!hasUrl)
@@ -362,8 +363,9 @@ QList<QPair<QString, QByteArray>> writeVbmObjects(const Bookmarks& bookmarks)
 {
     QList<QPair<QString, QByteArray>> out;
     for (qsizetype i = 0; i < bookmarks.size(); ++i)
-        out.append({QStringLiteral("%1-%2.vbm").arg(i + 1, 2, 10, QLatin1Char('0')).arg(safeFileTitle(bookmarks[i].name)),
-                    objectOf(bookmarks[i])});
+        out.append(
+            {QStringLiteral("%1-%2.vbm").arg(i + 1, 2, 10, QLatin1Char('0')).arg(safeFileTitle(bookmarks[i].name)),
+             objectOf(bookmarks[i])});
     return out;
 }
 

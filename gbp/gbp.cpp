@@ -20,8 +20,7 @@ TheLink& theLink()
     return instance;
 }
 
-template <typename Call>
-int32_t serialised(Call call)
+template <typename Call> int32_t serialised(Call call)
 {
     TheLink& the = theLink();
     const std::lock_guard<std::mutex> lock(the.mutex);

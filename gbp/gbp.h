@@ -21,12 +21,12 @@
 
 /* Results. Sizes are 0 or positive; everything else is negative. */
 #define GBP_OK 0
-#define GBP_ALREADY_OPEN (-1)      /* InitGBPMode: a port is open already (still usable) */
-#define GBP_NO_DEVICE (-2)         /* InitGBPMode: the port cannot be opened */
-#define GBP_NO_ANSWER (-3)         /* InitGBPMode: no "OK" to the AT commands */
-#define GBP_NOT_OPEN (-4)          /* any other call without an open link */
-#define GBP_PROTOCOL_ERROR (-5)    /* bad frames or no answer after every retry */
-#define GBP_BAD_ARGUMENT (-7)      /* a null buffer or a negative size */
+#define GBP_ALREADY_OPEN (-1)   /* InitGBPMode: a port is open already (still usable) */
+#define GBP_NO_DEVICE (-2)      /* InitGBPMode: the port cannot be opened */
+#define GBP_NO_ANSWER (-3)      /* InitGBPMode: no "OK" to the AT commands */
+#define GBP_NOT_OPEN (-4)       /* any other call without an open link */
+#define GBP_PROTOCOL_ERROR (-5) /* bad frames or no answer after every retry */
+#define GBP_BAD_ARGUMENT (-7)   /* a null buffer or a negative size */
 /* A non-zero status byte s in the phone's answer gives -(256 + s). */
 #define GBP_STATUS_BASE (-256)
 #define GBP_STATUS_RESULT(s) (GBP_STATUS_BASE - (int32_t)(s))

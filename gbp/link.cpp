@@ -99,8 +99,8 @@ bool Link::atCommand(const std::string& command)
             for (std::size_t i = start; i < received.size(); ++i) {
                 if (received[i] != '\r' && received[i] != '\n')
                     continue;
-                if (trimmed(std::string(received.begin() + std::ptrdiff_t(start),
-                                        received.begin() + std::ptrdiff_t(i))) == "OK")
+                if (trimmed(std::string(received.begin() + std::ptrdiff_t(start), received.begin() + std::ptrdiff_t(i)))
+                    == "OK")
                     return true;
                 start = i + 1;
             }
@@ -147,8 +147,7 @@ std::int32_t Link::close()
     return GBP_OK;
 }
 
-bool Link::awaitAnswer(std::uint8_t command, std::uint8_t sequence, Clock::duration attempt,
-                       Frame& answer)
+bool Link::awaitAnswer(std::uint8_t command, std::uint8_t sequence, Clock::duration attempt, Frame& answer)
 {
     const Clock::time_point attemptEnd = Clock::now() + attempt;
     Clock::time_point quietEnd = Clock::now() + timing::scaled(timing::FrameReply);
@@ -182,8 +181,7 @@ bool Link::awaitAnswer(std::uint8_t command, std::uint8_t sequence, Clock::durat
     }
 }
 
-Link::Answer Link::exchange(std::uint8_t command, const Bytes& payload, int tries,
-                            std::chrono::milliseconds attempt)
+Link::Answer Link::exchange(std::uint8_t command, const Bytes& payload, int tries, std::chrono::milliseconds attempt)
 {
     Frame request;
     request.command = command;
@@ -240,8 +238,7 @@ std::int32_t Link::fileSize(std::int32_t section, std::int32_t subsection)
     return std::int32_t(size);
 }
 
-std::int32_t Link::read(std::int32_t section, std::int32_t subsection, char* buffer,
-                        std::int32_t size)
+std::int32_t Link::read(std::int32_t section, std::int32_t subsection, char* buffer, std::int32_t size)
 {
     if (!port_)
         return GBP_NOT_OPEN;
@@ -275,8 +272,7 @@ std::int32_t Link::read(std::int32_t section, std::int32_t subsection, char* buf
     return total;
 }
 
-std::int32_t Link::write(std::int32_t section, std::int32_t subsection, const char* data,
-                         std::int32_t size)
+std::int32_t Link::write(std::int32_t section, std::int32_t subsection, const char* data, std::int32_t size)
 {
     if (!port_)
         return GBP_NOT_OPEN;

@@ -122,8 +122,7 @@ void Decoder::feed(const std::uint8_t* data, std::size_t size, std::vector<Decod
         }
         switch (state_) {
         case State::Hunting:
-        case State::Overlong:
-            break;
+        case State::Overlong: break;
         case State::Escaped:
         case State::Body: {
             std::uint8_t value = byte;

@@ -30,11 +30,11 @@ inline constexpr std::size_t ChunkSize = 512;
 // Commands a host sends. An answer carries its request's command with the
 // top bit set, the same sequence number, and the phone's status.
 enum Command : std::uint8_t {
-    FileSize = 0x10,  // section(4) subsection(4)            -> size(4)
-    ReadChunk = 0x11, // section(4) subsection(4) offset(4) count(2) -> data
+    FileSize = 0x10,   // section(4) subsection(4)            -> size(4)
+    ReadChunk = 0x11,  // section(4) subsection(4) offset(4) count(2) -> data
     WriteChunk = 0x12, // section(4) subsection(4) offset(4) total(4) data
-    ClearFile = 0x13, // section(4) subsection(4)            -> nothing
-    Leave = 0x1F,     // nothing                            -> nothing
+    ClearFile = 0x13,  // section(4) subsection(4)            -> nothing
+    Leave = 0x1F,      // nothing                            -> nothing
 };
 inline constexpr std::uint8_t AnswerBit = 0x80;
 
@@ -54,18 +54,18 @@ struct Frame {
 
     bool operator==(const Frame& other) const
     {
-        return command == other.command && sequence == other.sequence && status == other.status &&
-               payload == other.payload;
+        return command == other.command && sequence == other.sequence && status == other.status
+               && payload == other.payload;
     }
     bool operator!=(const Frame& other) const { return !(*this == other); }
 };
 
 // Why bytes between two flags were not a frame.
 enum class FrameError {
-    TooShort,        // fewer bytes than a header and a CRC
-    TooLong,         // more than MaxBody bytes before the closing flag
-    BadEscape,       // an escape byte right before the closing flag
-    LengthMismatch,  // the length field disagrees with the bytes received
+    TooShort,       // fewer bytes than a header and a CRC
+    TooLong,        // more than MaxBody bytes before the closing flag
+    BadEscape,      // an escape byte right before the closing flag
+    LengthMismatch, // the length field disagrees with the bytes received
     BadCrc,
 };
 

@@ -26,8 +26,7 @@ namespace {
 // like keep them: "LCK.." and the device's name under /dev with '/' as '_',
 // holding the owner's process id first. Without them we would not see a port
 // that such a program holds, because TIOCEXCL does not stop root.
-const std::array<const char*, 4> LockFolders{"/var/lock", "/etc/locks", "/var/spool/locks",
-                                             "/var/spool/uucp"};
+const std::array<const char*, 4> LockFolders{"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp"};
 
 std::string lockName(const std::string& device)
 {
@@ -105,8 +104,7 @@ private:
         ::gethostname(host, sizeof host - 1);
         char text[PATH_MAX + 320];
         const int size = std::snprintf(text, sizeof text, "%d\n%s\n%s\n", int(::getpid()), program, host);
-        const bool written = size > 0 && size < int(sizeof text) &&
-                             ::write(fd, text, std::size_t(size)) == size;
+        const bool written = size > 0 && size < int(sizeof text) && ::write(fd, text, std::size_t(size)) == size;
         ::close(fd);
         if (written)
             paths_.push_back(path);
@@ -246,8 +244,7 @@ std::unique_ptr<SerialPort> SerialPort::open(const std::string& device)
     // mean a line that has hung up.
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&tio, B115200) != 0 || ::cfsetospeed(&tio, B115200) != 0 ||
-        ::tcsetattr(fd, TCSANOW, &tio) != 0)
+    if (::cfsetispeed(&tio, B115200) != 0 || ::cfsetospeed(&tio, B115200) != 0 || ::tcsetattr(fd, TCSANOW, &tio) != 0)
         return fail();
     ::ioctl(fd, TIOCEXCL);
     ::tcflush(fd, TCIOFLUSH);

@@ -35,8 +35,7 @@ void closeLink(PhoneLibrary& phone, const HistorySink& history)
 
 } // namespace
 
-Download DownloadFavourites(PhoneLibrary& phone, const HistorySink& history, Notices& notices,
-                            std::uint8_t port)
+Download DownloadFavourites(PhoneLibrary& phone, const HistorySink& history, Notices& notices, std::uint8_t port)
 {
     Download out;
     if (!linkOpened(openLink(phone, history, notices, port)))
@@ -69,8 +68,8 @@ Download DownloadFavourites(PhoneLibrary& phone, const HistorySink& history, Not
     return out;
 }
 
-bool UploadFavourites(const BuiltImage& image, PhoneLibrary& phone, const HistorySink& history,
-                      Notices& notices, std::uint8_t port)
+bool UploadFavourites(const BuiltImage& image, PhoneLibrary& phone, const HistorySink& history, Notices& notices,
+                      std::uint8_t port)
 {
     if (!linkOpened(openLink(phone, history, notices, port)))
         return false;
@@ -93,12 +92,11 @@ bool UploadFavourites(const BuiltImage& image, PhoneLibrary& phone, const Histor
 
     // The whole transfer buffer goes: the image, then zeros.
     const QByteArray buffer = transferBuffer(image);
-    const std::int32_t written = phone.WriteNVMFile(FavouritesSection, FavouritesSubsection,
-                                                    buffer.constData(), limits::TransferSize);
+    const std::int32_t written =
+        phone.WriteNVMFile(FavouritesSection, FavouritesSubsection, buffer.constData(), limits::TransferSize);
     history(GbpResultText(QStringLiteral("WriteNVMFile"), written));
     if (written == 0)
-        history(QStringLiteral("Uploaded ") + QString::number(image.size) +
-                QStringLiteral("/2000 bytes (max. 1998)."));
+        history(QStringLiteral("Uploaded ") + QString::number(image.size) + QStringLiteral("/2000 bytes (max. 1998)."));
     else
         notices.beep(); // nothing was uploaded, and the history must not say otherwise
 

@@ -20,8 +20,8 @@ std::int32_t GbpPhoneLibrary::ReadNVMFile(std::int32_t section, std::int32_t sub
     return ::ReadNVMFile(section, subsection, buffer, size);
 }
 
-std::int32_t GbpPhoneLibrary::WriteNVMFile(std::int32_t section, std::int32_t subsection,
-                                           const char* data, std::int32_t size)
+std::int32_t GbpPhoneLibrary::WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data,
+                                           std::int32_t size)
 {
     return ::WriteNVMFile(section, subsection, data, size);
 }

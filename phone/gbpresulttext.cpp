@@ -31,7 +31,8 @@ struct ResultRow {
 // received, not a failure, and has a sentence of its own (readSizeText).
 constexpr ResultRow ResultRows[] = {
     {Init, 0, "Everything OK, GBP mode is initialized."},
-    {Init, -1, "The library is already accessed to some port, it cannot use two ports at once. Call the EndGBPMode first."},
+    {Init, -1,
+     "The library is already accessed to some port, it cannot use two ports at once. Call the EndGBPMode first."},
     {Init, -2, "Unable to access the specified device (port). May be the bad port number (i.e. it does not exist)."},
     {Init, -3, "The phone does not respond to AT commands. May be it's not properly connected."},
 
@@ -42,19 +43,28 @@ constexpr ResultRow ResultRows[] = {
     {Size | Read, -4, "The GBP mode is not initialized. Call the InitGBPMode function first."},
     {Size | Read, -5, "Communication error. An error occured in the GBP protocol (bad checksum etc.)."},
     {Size | Read, -7, "Some argument passed to function is invalid (the OutBuf is NULL)."},
-    {Size, std::nullopt, "The status of GBP frame wasn't zero (OK). May occur when the specified section/subsection does not exist, but can mean anything."},
-    {Read, std::nullopt, "The status byte of the GBP frame wasn't zero. This may means that the specified NVM file is clean or does not exist."},
+    {Size, std::nullopt,
+     "The status of GBP frame wasn't zero (OK). May occur when the specified section/subsection does not exist, but "
+     "can mean anything."},
+    {Read, std::nullopt,
+     "The status byte of the GBP frame wasn't zero. This may means that the specified NVM file is clean or does not "
+     "exist."},
 
     {Write, 0, "Everything OK, your data are now stored in the phone."},
     {Write, -4, "No port is open. You have to initialize the GBP mode on some port to call this."},
-    {Write, -5, "Communication error. This means that some went wrong in the communication protocol, i.e. wrong checksum, timeout, etc. or the specified section/subsection does not exist."},
+    {Write, -5,
+     "Communication error. This means that some went wrong in the communication protocol, i.e. wrong checksum, "
+     "timeout, etc. or the specified section/subsection does not exist."},
     {Write | Clear, -7, "Some argument passed to function is invalid (the InBuf is NULL)."},
-    {Write, std::nullopt, "The status byte of the GBP frame wasn't zero. That means an error in the parameters or the phone state."},
+    {Write, std::nullopt,
+     "The status byte of the GBP frame wasn't zero. That means an error in the parameters or the phone state."},
 
     {Clear, 0, "Everything OK, the file is successfully cleared."},
     {Clear, -4, "The port is not open. You can call this only with GBP mode properly initialized."},
     {Clear, -5, "An communication error occured (received a bad GBP frame, no response, etc.)"},
-    {Clear, std::nullopt, "The status of GBP frame wasn't zero (OK). This may occur when the specified section/subsection does not exist, but it can mean anything."},
+    {Clear, std::nullopt,
+     "The status of GBP frame wasn't zero (OK). This may occur when the specified section/subsection does not exist, "
+     "but it can mean anything."},
 };
 
 std::optional<Operation> operationNamed(const QString& name)

@@ -18,8 +18,8 @@ public:
     virtual std::int32_t ReadNVMFile(std::int32_t section, std::int32_t subsection, char* buffer,
                                      std::int32_t size) = 0;
     // 0: stored; other values: error.
-    virtual std::int32_t WriteNVMFile(std::int32_t section, std::int32_t subsection,
-                                      const char* data, std::int32_t size) = 0;
+    virtual std::int32_t WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data,
+                                      std::int32_t size) = 0;
     // 0: cleared; other values: failure.
     virtual std::int32_t ClearNVMFile(std::int32_t section, std::int32_t subsection) = 0;
 };

@@ -212,9 +212,9 @@ Frame PhoneCore::execute(const Frame& frame)
         if (offset == 0)
             staging_ = Staging{key, total, {}};
         // Chunks come in order and belong to the write the first one opened.
-        if (!staging_ || staging_->key != key || staging_->total != total ||
-            offset != std::uint32_t(staging_->bytes.size()) ||
-            std::uint64_t(offset) + std::uint64_t(data.size()) > total) {
+        if (!staging_ || staging_->key != key || staging_->total != total
+            || offset != std::uint32_t(staging_->bytes.size())
+            || std::uint64_t(offset) + std::uint64_t(data.size()) > total) {
             staging_.reset();
             return fail(BadArgument);
         }
@@ -233,10 +233,8 @@ Frame PhoneCore::execute(const Frame& frame)
         store_.setFile(keyOf(in), QByteArray());
         return answer;
     }
-    case Leave:
-        return answer;
-    default:
-        return fail(UnknownCommand);
+    case Leave: return answer;
+    default: return fail(UnknownCommand);
     }
 }
 

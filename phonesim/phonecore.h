@@ -27,10 +27,10 @@ private:
 };
 
 struct Faults {
-    bool silentToAt = false;    // never answers an AT command
-    int stopAfterAnswers = -1;  // answers this many frames, then nothing at all
-    AnswerSet corrupt;          // answers sent with a spoilt CRC
-    AnswerSet garbage;          // answers with noise before them
+    bool silentToAt = false;   // never answers an AT command
+    int stopAfterAnswers = -1; // answers this many frames, then nothing at all
+    AnswerSet corrupt;         // answers sent with a spoilt CRC
+    AnswerSet garbage;         // answers with noise before them
     int garbageBytes = 24;
     std::uint8_t readStatus = 0;  // the status of every size and read answer
     std::uint8_t writeStatus = 0; // of every write answer

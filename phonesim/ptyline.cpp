@@ -14,8 +14,7 @@ namespace {
 
 std::int64_t nowNs()
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -80,8 +79,7 @@ bool PtyLine::writeAll(const QByteArray& bytes)
     return true;
 }
 
-void PtyLine::serve(const std::function<QByteArray(const QByteArray&)>& phone, int baud,
-                    const std::atomic<bool>& stop)
+void PtyLine::serve(const std::function<QByteArray(const QByteArray&)>& phone, int baud, const std::atomic<bool>& stop)
 {
     // 8N1: ten bit times a byte.
     const std::int64_t byteNs = baud > 0 ? 10'000'000'000LL / baud : 0;

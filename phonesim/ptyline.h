@@ -26,8 +26,7 @@ public:
     // gives back is written. With a baud rate, both directions are paced as
     // on a real 8N1 line of that speed: a byte counts as arrived, and an
     // answer byte is written, only when the line could have carried it.
-    void serve(const std::function<QByteArray(const QByteArray&)>& phone, int baud,
-               const std::atomic<bool>& stop);
+    void serve(const std::function<QByteArray(const QByteArray&)>& phone, int baud, const std::atomic<bool>& stop);
 
 private:
     struct Timed {

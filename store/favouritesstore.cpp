@@ -22,9 +22,7 @@ QList<QByteArray> column(const ImageEntries& entries, QByteArray ImageEntries::v
 
 } // namespace
 
-ListIndexError::ListIndexError(int index) : std::out_of_range(indexErrorText(index)), index_(index)
-{
-}
+ListIndexError::ListIndexError(int index) : std::out_of_range(indexErrorText(index)), index_(index) {}
 
 QList<QByteArray> FavouritesStore::NameList() const
 {

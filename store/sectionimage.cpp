@@ -65,7 +65,7 @@ BuiltImage BuildSection(const ImageEntries& entries)
         offset += taken;
         return taken == field.size();
     };
-    const auto terminate = [tx, &offset](const char (&pair)[2]) {
+    const auto terminate = [tx, &offset](const char(&pair)[2]) {
         tx[offset++] = pair[0];
         tx[offset++] = pair[1];
     };

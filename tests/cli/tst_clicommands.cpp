@@ -68,7 +68,9 @@ const QList<QPair<QString, QString>> Czech{
     {QStringLiteral("Zprávy & <ČT24>"), QStringLiteral("wap://ct24.cz/")},
 };
 const Entries CzechBytes{
-    {"Po\xE8" "as\xED", "http://pocasi.cz/"},
+    {"Po\xE8"
+     "as\xED",
+     "http://pocasi.cz/"},
     {"\x8Elu\x9Dou\xE8k\xFD k\xF9\xF2", "http://kun.cz/?a=1&b=2"},
     {"Zpr\xE1vy & <\xC8T24>", "wap://ct24.cz/"},
 };
@@ -85,8 +87,8 @@ QByteArray htmlOf(const QList<QPair<QString, QString>>& entries)
 {
     QByteArray html = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><H3>Folder</H3>\n<DL><p>\n";
     for (const auto& [name, url] : entries)
-        html += "<DT><A HREF=\"" + url.toHtmlEscaped().toUtf8() + "\" ADD_DATE=\"1\">" +
-                name.toHtmlEscaped().toUtf8() + "</A>\n";
+        html += "<DT><A HREF=\"" + url.toHtmlEscaped().toUtf8() + "\" ADD_DATE=\"1\">" + name.toHtmlEscaped().toUtf8()
+                + "</A>\n";
     return html + "</DL><p>\n</DL><p>\n";
 }
 
@@ -94,8 +96,8 @@ QByteArray vbmOf(const QList<QPair<QString, QString>>& entries)
 {
     QByteArray vbm;
     for (const auto& [name, url] : entries)
-        vbm += "BEGIN:VBKM\r\nVERSION:1.0\r\nTITLE;CHARSET=UTF-8:" + name.toUtf8() + "\r\nURL:" + url.toUtf8() +
-               "\r\nEND:VBKM\r\n";
+        vbm += "BEGIN:VBKM\r\nVERSION:1.0\r\nTITLE;CHARSET=UTF-8:" + name.toUtf8() + "\r\nURL:" + url.toUtf8()
+               + "\r\nEND:VBKM\r\n";
     return vbm;
 }
 
@@ -196,7 +198,8 @@ private slots:
 
         // And the exported file builds the very same image again, which
         // exports to the very same bytes.
-        QCOMPARE(run({QStringLiteral("build"), out, QStringLiteral("-o"), path(QStringLiteral("again.bin"))}).status, 0);
+        QCOMPARE(run({QStringLiteral("build"), out, QStringLiteral("-o"), path(QStringLiteral("again.bin"))}).status,
+                 0);
         QCOMPARE(readAll(path(QStringLiteral("again.bin"))), imageOf(CzechBytes));
         const QString outAgain = path(QStringLiteral("again.") + format);
         QCOMPARE(run({QStringLiteral("export"), path(QStringLiteral("again.bin")), QStringLiteral("--format"), format,
@@ -217,7 +220,8 @@ private slots:
         const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
         QCOMPARE(files.size(), Czech.size());
         for (int i = 0; i < files.size(); ++i) {
-            QVERIFY2(files[i].startsWith(QStringLiteral("%1-").arg(i + 1, 2, 10, QLatin1Char('0'))), qPrintable(files[i]));
+            QVERIFY2(files[i].startsWith(QStringLiteral("%1-").arg(i + 1, 2, 10, QLatin1Char('0'))),
+                     qPrintable(files[i]));
             QVERIFY(files[i].endsWith(QStringLiteral(".vbm")));
             const QByteArray object = readAll(QDir(folder).filePath(files[i]));
             QCOMPARE(object.count("BEGIN:VBKM"), 1);
@@ -264,8 +268,9 @@ private slots:
                                       << QStringList{"Too many characters."};
         QTest::newRow("101 records") << imageOf(testing::numbered(101)) << 0
                                      << QStringList{"No. of entries truncated to 100(=max). (1 entry left out)"};
-        QTest::newRow("130 records, said once") << imageOf(testing::numbered(130)) << 0
-                                                << QStringList{"No. of entries truncated to 100(=max). (30 entries left out)"};
+        QTest::newRow("130 records, said once")
+            << imageOf(testing::numbered(130)) << 0
+            << QStringList{"No. of entries truncated to 100(=max). (30 entries left out)"};
         QTest::newRow("signature only") << QByteArray("MME20C\0", 7) << 0 << QStringList{};
     }
     void listShowsTheWindowsMessages()
@@ -301,30 +306,40 @@ private slots:
         QTest::addColumn<QStringList>("said"); // each line of standard error starts with one of these, in order
 
         QTest::newRow("character outside Windows-1250")
-            << "in.json" << jsonOf({{QStringLiteral("ok"), QStringLiteral("http://a/")},
-                                    {QStringLiteral("Mañana"), QStringLiteral("http://b/")}})
+            << "in.json"
+            << jsonOf({{QStringLiteral("ok"), QStringLiteral("http://a/")},
+                       {QStringLiteral("Mañana"), QStringLiteral("http://b/")}})
             << QStringList{}
-            << QStringList{"in.json: entry 2 (\"Mañana\"): the character \"ñ\" (U+00F1) in its name cannot be written in Windows-1250",
-                           "--transliterate"};
+            << QStringList{
+                   "in.json: entry 2 (\"Mañana\"): the character \"ñ\" (U+00F1) in its name cannot be written in "
+                   "Windows-1250",
+                   "--transliterate"};
         QTest::newRow("character outside Windows-1250 in a URL")
             << "in.html" << htmlOf({{QStringLiteral("arrow"), QStringLiteral("http://a/→")}}) << QStringList{}
             << QStringList{"in.html: entry 1 (\"arrow\"): the character \"→\" (U+2192) in its URL", "--transliterate"};
-        QTest::newRow("101 entries") << "in.json" << jsonOf(numbered(101)) << QStringList{}
-                                     << QStringList{"too much for the phone: in.json: entry 101 (\"n101\") is one more than the 100 entries it holds"};
-        QTest::newRow("1999 bytes")
-            << "in.json" << jsonOf({{QString(200, u'n'), QString(200, u'u')}, {QString(200, u'n'), QString(200, u'u')},
-                                    {QString(200, u'n'), QString(200, u'u')}, {QString(200, u'n'), QString(200, u'u')},
-                                    {QString(172, u'n'), QString(200, u'u')}})
-            << QStringList{}
-            << QStringList{"too much for the phone: up to in.json: entry 5 (\"nnnn"};
+        QTest::newRow("101 entries")
+            << "in.json" << jsonOf(numbered(101)) << QStringList{}
+            << QStringList{
+                   "too much for the phone: in.json: entry 101 (\"n101\") is one more than the 100 entries it holds"};
+        QTest::newRow("1999 bytes") << "in.json"
+                                    << jsonOf({{QString(200, u'n'), QString(200, u'u')},
+                                               {QString(200, u'n'), QString(200, u'u')},
+                                               {QString(200, u'n'), QString(200, u'u')},
+                                               {QString(200, u'n'), QString(200, u'u')},
+                                               {QString(172, u'n'), QString(200, u'u')}})
+                                    << QStringList{}
+                                    << QStringList{"too much for the phone: up to in.json: entry 5 (\"nnnn"};
         QTest::newRow("size first, then the character, in one pass")
-            << "in.json" << jsonOf(QList<QPair<QString, QString>>{{QStringLiteral("Ж"), QStringLiteral("u")}} + numbered(100))
+            << "in.json"
+            << jsonOf(QList<QPair<QString, QString>>{{QStringLiteral("Ж"), QStringLiteral("u")}} + numbered(100))
             << QStringList{}
-            << QStringList{"too much for the phone: in.json: entry 101", "in.json: entry 1 (\"Ж\"): the character \"Ж\"",
-                           "--transliterate"};
+            << QStringList{"too much for the phone: in.json: entry 101",
+                           "in.json: entry 1 (\"Ж\"): the character \"Ж\"", "--transliterate"};
         QTest::newRow("size, length and character")
-            << "in.json" << jsonOf(QList<QPair<QString, QString>>{{QString(256, u'x'), QStringLiteral("u")},
-                                                                  {QStringLiteral("Ж"), QStringLiteral("u")}} + numbered(99))
+            << "in.json"
+            << jsonOf(QList<QPair<QString, QString>>{{QString(256, u'x'), QStringLiteral("u")},
+                                                     {QStringLiteral("Ж"), QStringLiteral("u")}}
+                      + numbered(99))
             << QStringList{}
             << QStringList{"too much for the phone: in.json: entry 101", "in.json: entry 1 (\"xxx",
                            "in.json: entry 2 (\"Ж\"): the character", "--transliterate"};
@@ -340,7 +355,8 @@ private slots:
         QTest::newRow("empty URL with --keep-all")
             << "in.json" << jsonOf({{QStringLiteral("a"), QString()}}) << QStringList{"--keep-all"}
             << QStringList{"in.json: entry 1 (\"a\"): the URL is empty"};
-        QTest::newRow("malformed HTML") << "in.html" << QByteArray("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<A HREF=\"x\">x")
+        QTest::newRow("malformed HTML") << "in.html"
+                                        << QByteArray("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<A HREF=\"x\">x")
                                         << QStringList{} << QStringList{"in.html: not a valid bookmark file"};
         QTest::newRow("malformed vBookmark") << "in.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\n") << QStringList{}
                                              << QStringList{"in.vbm: not a valid vBookmark file"};
@@ -375,7 +391,8 @@ private slots:
         const QString image = path(QStringLiteral("old.bin"));
         QVERIFY(writeFile(image, imageOf(CzechBytes)));
         QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf(numbered(101))));
-        QCOMPARE(run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image}).status, 1);
+        QCOMPARE(run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image}).status,
+                 1);
         QCOMPARE(readAll(image), imageOf(CzechBytes));
     }
 
@@ -495,21 +512,26 @@ private slots:
         QTest::newRow("json") << "e.json" << QByteArray("[]");
         QTest::newRow("vbm of links left out")
             << "e.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\nURL:javascript:void(0)\r\nEND:VBKM\r\n");
-        QTest::newRow("html of links left out") << "e.html" << htmlOf({{QStringLiteral("h"), QStringLiteral("place:sort=8")}});
+        QTest::newRow("html of links left out")
+            << "e.html" << htmlOf({{QStringLiteral("h"), QStringLiteral("place:sort=8")}});
     }
     void anEmptyInputIsRefused()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, input);
         QVERIFY(writeFile(path(name), input));
-        const Run refused = run({QStringLiteral("build"), path(name), QStringLiteral("-o"), path(QStringLiteral("e.bin"))});
+        const Run refused =
+            run({QStringLiteral("build"), path(name), QStringLiteral("-o"), path(QStringLiteral("e.bin"))});
         QCOMPARE(refused.status, 1);
-        QVERIFY2(lines(refused.err).last() == QStringLiteral("linkwell-cli: no entries: an empty image would clear the phone "
-                                                             "(--allow-empty writes it anyway)"),
+        QVERIFY2(lines(refused.err).last()
+                     == QStringLiteral("linkwell-cli: no entries: an empty image would clear the phone "
+                                       "(--allow-empty writes it anyway)"),
                  qPrintable(refused.err));
         QVERIFY(!QFile::exists(path(QStringLiteral("e.bin"))));
         QCOMPARE(run({QStringLiteral("build"), path(name), QStringLiteral("-o"), path(QStringLiteral("e.bin")),
-                      QStringLiteral("--allow-empty")}).status, 0);
+                      QStringLiteral("--allow-empty")})
+                     .status,
+                 0);
         QCOMPARE(readAll(path(QStringLiteral("e.bin"))), QByteArray("MME20C\0", 7));
         const Run listed = run({QStringLiteral("list"), path(QStringLiteral("e.bin"))});
         QCOMPARE(listed.status, 0);
@@ -526,8 +548,8 @@ private slots:
         QTest::newRow("build without -o") << QStringList{"build", "in.json"} << "-o OUTPUT is missing";
         QTest::newRow("build without input") << QStringList{"build", "-o", "x"} << "a file is missing";
         QTest::newRow("export without format") << QStringList{"export", "i.bin", "-o", "x"} << "--format";
-        QTest::newRow("export unknown format") << QStringList{"export", "i.bin", "--format", "csv", "-o", "x"}
-                                               << "unknown format \"csv\"";
+        QTest::newRow("export unknown format")
+            << QStringList{"export", "i.bin", "--format", "csv", "-o", "x"} << "unknown format \"csv\"";
         QTest::newRow("list of two") << QStringList{"list", "a", "b"} << "unexpected argument \"b\"";
         QTest::newRow("download without port") << QStringList{"download", "-o", "x"} << "--port N is missing";
         QTest::newRow("upload on port 0") << QStringList{"upload", "--port", "0", "x"} << "not a number from 1 to 255";
@@ -571,25 +593,33 @@ private slots:
         QTest::addColumn<QString>("said");
         const QString second = QStringLiteral(": the character U+0001 in its name cannot be stored in the phone");
         QTest::newRow("json \\u0001")
-            << "in.json" << QByteArray("[{\"name\":\"a\\u0001b\",\"url\":\"http://a/\"},{\"name\":\"two\",\"url\":\"http://b/\"},"
-                                       "{\"name\":\"three\",\"url\":\"http://c/\"}]")
+            << "in.json"
+            << QByteArray(
+                   "[{\"name\":\"a\\u0001b\",\"url\":\"http://a/\"},{\"name\":\"two\",\"url\":\"http://b/\"},"
+                   "{\"name\":\"three\",\"url\":\"http://c/\"}]")
             << QStringList{} << "in.json: entry 1 (\"a\\x01b\")" + second;
-        QTest::newRow("html &#1;") << "in.html"
-                                   << QByteArray("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A HREF=\"http://a/\">a&#1;b</A>\n"
-                                                 "<DT><A HREF=\"http://b/\">two</A>\n<DT><A HREF=\"http://c/\">three</A>\n</DL>\n")
-                                   << QStringList{} << "in.html: entry 1 (\"a\\x01b\")" + second;
-        QTest::newRow("vbm =01") << "in.vbm"
-                                 << QByteArray("BEGIN:VBKM\r\nTITLE;ENCODING=QUOTED-PRINTABLE:a=01b\r\nURL:http://a/\r\nEND:VBKM\r\n"
-                                               "BEGIN:VBKM\r\nTITLE:two\r\nURL:http://b/\r\nEND:VBKM\r\n"
-                                               "BEGIN:VBKM\r\nTITLE:three\r\nURL:http://c/\r\nEND:VBKM\r\n")
-                                 << QStringList{} << "in.vbm: entry 1 (\"a\\x01b\")" + second;
+        QTest::newRow("html &#1;")
+            << "in.html"
+            << QByteArray(
+                   "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A HREF=\"http://a/\">a&#1;b</A>\n"
+                   "<DT><A HREF=\"http://b/\">two</A>\n<DT><A HREF=\"http://c/\">three</A>\n</DL>\n")
+            << QStringList{} << "in.html: entry 1 (\"a\\x01b\")" + second;
+        QTest::newRow("vbm =01")
+            << "in.vbm"
+            << QByteArray(
+                   "BEGIN:VBKM\r\nTITLE;ENCODING=QUOTED-PRINTABLE:a=01b\r\nURL:http://a/\r\nEND:VBKM\r\n"
+                   "BEGIN:VBKM\r\nTITLE:two\r\nURL:http://b/\r\nEND:VBKM\r\n"
+                   "BEGIN:VBKM\r\nTITLE:three\r\nURL:http://c/\r\nEND:VBKM\r\n")
+            << QStringList{} << "in.vbm: entry 1 (\"a\\x01b\")" + second;
         QTest::newRow("vbm raw byte, with every option")
             << "in.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\nURL:http://a/\x01\r\nEND:VBKM\r\n")
             << QStringList{"--truncate", "--transliterate", "--keep-all"}
             << "in.vbm: entry 1 (\"x\"): the character U+0001 in its URL cannot be stored in the phone";
         QTest::newRow("html &#1; in the URL of the last entry")
-            << "in.html" << htmlOf({{QStringLiteral("a"), QStringLiteral("http://a/")}}).replace("http://a/", "http://a/&#1;")
-            << QStringList{} << "in.html: entry 1 (\"a\"): the character U+0001 in its URL cannot be stored in the phone";
+            << "in.html"
+            << htmlOf({{QStringLiteral("a"), QStringLiteral("http://a/")}}).replace("http://a/", "http://a/&#1;")
+            << QStringList{}
+            << "in.html: entry 1 (\"a\"): the character U+0001 in its URL cannot be stored in the phone";
     }
     void controlBytesAreRefusedFromEveryFormat()
     {
@@ -615,17 +645,19 @@ private slots:
         QTest::addColumn<QStringList>("said");
         QTest::newRow("past the cut") << 248 << QStringList{"--truncate"} << 0
                                       << QStringList{"No. of entries truncated to 100(=max).: in.html: entry 101"};
-        QTest::newRow("past the cut, without --truncate") << 248 << QStringList{} << 1
-                                                          << QStringList{"too much for the phone: in.html: entry 101"};
+        QTest::newRow("past the cut, without --truncate")
+            << 248 << QStringList{} << 1 << QStringList{"too much for the phone: in.html: entry 101"};
         QTest::newRow("before the cut") << 50 << QStringList{"--truncate"} << 1
                                         << QStringList{"in.html: entry 50 (\"Дезертир\"): the character \"Д\" (U+0414)",
                                                        "--transliterate"};
         QTest::newRow("before the cut, without --truncate")
             << 50 << QStringList{} << 1
-            << QStringList{"too much for the phone: in.html: entry 101", "in.html: entry 50 (\"Дезертир\")", "--transliterate"};
-        QTest::newRow("before the cut, transliterated") << 50 << QStringList{"--truncate", "--transliterate"} << 0
-                                                        << QStringList{"in.html: entry 50: name \"Дезертир\" written as \"Dezertir\"",
-                                                                       "No. of entries truncated to 100(=max)."};
+            << QStringList{"too much for the phone: in.html: entry 101", "in.html: entry 50 (\"Дезертир\")",
+                           "--transliterate"};
+        QTest::newRow("before the cut, transliterated")
+            << 50 << QStringList{"--truncate", "--transliterate"} << 0
+            << QStringList{"in.html: entry 50: name \"Дезертир\" written as \"Dezertir\"",
+                           "No. of entries truncated to 100(=max)."};
     }
     void truncateJudgesOnlyWhatIsKept()
     {
@@ -638,7 +670,8 @@ private slots:
         QVERIFY(writeFile(path(QStringLiteral("in.html")), htmlOf(links)));
         const QString image = path(QStringLiteral("cut.bin"));
         const Run built =
-            run(QStringList{QStringLiteral("build"), path(QStringLiteral("in.html")), QStringLiteral("-o"), image} + options);
+            run(QStringList{QStringLiteral("build"), path(QStringLiteral("in.html")), QStringLiteral("-o"), image}
+                + options);
         QCOMPARE(built.status, status);
         const QStringList err = lines(relative(built.err));
         QCOMPARE(err.size(), said.size());
@@ -649,7 +682,8 @@ private slots:
             const Run listed = run({QStringLiteral("list"), image});
             QCOMPARE(lines(listed.out).size(), 100);
             QCOMPARE(lines(listed.out).at(foreign < 100 ? foreign - 1 : 99),
-                     foreign < 100 ? QStringLiteral("%1\tDezertir\tu%1").arg(foreign) : QStringLiteral("100\tn100\tu100"));
+                     foreign < 100 ? QStringLiteral("%1\tDezertir\tu%1").arg(foreign)
+                                   : QStringLiteral("100\tn100\tu100"));
         }
     }
 
@@ -684,13 +718,30 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("written"); // the name as list prints it
         QTest::addColumn<QString>("writtenUrl");
-        QTest::newRow("cyrillic") << "Дезертир" << "http://a/" << "Dezertir" << "http://a/";
-        QTest::newRow("greek") << "Αθήνα" << "http://a/" << "Athena" << "http://a/";
-        QTest::newRow("cjk") << "日本" << "http://a/" << "ri ben" << "http://a/";
-        QTest::newRow("emoji has no reading") << "ok 😀" << "http://a/😀" << "ok ?" << "http://a/?";
-        QTest::newRow("mixed with letters Windows-1250 holds")
-            << "Žluťoučký – € ” Ærø" << "http://a/" << "Žluťoučký – € ” AEro" << "http://a/";
-        QTest::newRow("nothing to replace") << "Łódź Straße Győr" << "http://ä/" << "Łódź Straße Győr" << "http://ä/";
+        QTest::newRow("cyrillic") << "Дезертир"
+                                  << "http://a/"
+                                  << "Dezertir"
+                                  << "http://a/";
+        QTest::newRow("greek") << "Αθήνα"
+                               << "http://a/"
+                               << "Athena"
+                               << "http://a/";
+        QTest::newRow("cjk") << "日本"
+                             << "http://a/"
+                             << "ri ben"
+                             << "http://a/";
+        QTest::newRow("emoji has no reading") << "ok 😀"
+                                              << "http://a/😀"
+                                              << "ok ?"
+                                              << "http://a/?";
+        QTest::newRow("mixed with letters Windows-1250 holds") << "Žluťoučký – € ” Ærø"
+                                                               << "http://a/"
+                                                               << "Žluťoučký – € ” AEro"
+                                                               << "http://a/";
+        QTest::newRow("nothing to replace") << "Łódź Straße Győr"
+                                            << "http://ä/"
+                                            << "Łódź Straße Győr"
+                                            << "http://ä/";
     }
     void transliterateWritesALatinReading()
     {
@@ -698,32 +749,38 @@ private slots:
         QFETCH(QString, url);
         QFETCH(QString, written);
         QFETCH(QString, writtenUrl);
-        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf({{QStringLiteral("first"), QStringLiteral("http://f/")},
-                                                                   {name, url}})));
+        QVERIFY(writeFile(path(QStringLiteral("in.json")),
+                          jsonOf({{QStringLiteral("first"), QStringLiteral("http://f/")}, {name, url}})));
         const QString image = path(QStringLiteral("t.bin"));
         const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image,
                                QStringLiteral("--transliterate")});
         QCOMPARE(built.status, 0);
         QStringList expected;
         if (written != name)
-            expected << QStringLiteral("linkwell-cli: in.json: entry 2: name \"%1\" written as \"%2\"").arg(name, written);
+            expected
+                << QStringLiteral("linkwell-cli: in.json: entry 2: name \"%1\" written as \"%2\"").arg(name, written);
         if (writtenUrl != url)
-            expected << QStringLiteral("linkwell-cli: in.json: entry 2: URL \"%1\" written as \"%2\"").arg(url, writtenUrl);
+            expected
+                << QStringLiteral("linkwell-cli: in.json: entry 2: URL \"%1\" written as \"%2\"").arg(url, writtenUrl);
         QCOMPARE(lines(relative(built.err)), expected);
         const Run listed = run({QStringLiteral("list"), image});
-        QCOMPARE(lines(listed.out), (QStringList{"1\tfirst\thttp://f/", QStringLiteral("2\t%1\t%2").arg(written, writtenUrl)}));
+        QCOMPARE(lines(listed.out),
+                 (QStringList{"1\tfirst\thttp://f/", QStringLiteral("2\t%1\t%2").arg(written, writtenUrl)}));
     }
 
     void transliterationIsNeededToWriteThem()
     {
-        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf({{QStringLiteral("Αθήνα"), QStringLiteral("http://a/")}})));
+        QVERIFY(writeFile(path(QStringLiteral("in.json")),
+                          jsonOf({{QStringLiteral("Αθήνα"), QStringLiteral("http://a/")}})));
         const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"),
                                path(QStringLiteral("t.bin"))});
         QCOMPARE(built.status, 1);
-        QCOMPARE(lines(relative(built.err)),
-                 (QStringList{"linkwell-cli: in.json: entry 1 (\"Αθήνα\"): the character \"Α\" (U+0391) in its name cannot be "
-                              "written in Windows-1250",
-                              "linkwell-cli: --transliterate writes a Latin reading of the characters Windows-1250 lacks instead"}));
+        QCOMPARE(
+            lines(relative(built.err)),
+            (QStringList{
+                "linkwell-cli: in.json: entry 1 (\"Αθήνα\"): the character \"Α\" (U+0391) in its name cannot be "
+                "written in Windows-1250",
+                "linkwell-cli: --transliterate writes a Latin reading of the characters Windows-1250 lacks instead"}));
     }
 
     // A 10 MB name is refused in about the time it takes to read it.
@@ -733,7 +790,8 @@ private slots:
         name[name.size() - 1] = QChar(0x0416);
         QElapsedTimer timer;
         timer.start();
-        const BuildResult image = buildImage({{name, QStringLiteral("http://a/"), QStringLiteral("in"), 1}}, BuildOptions{});
+        const BuildResult image =
+            buildImage({{name, QStringLiteral("http://a/"), QStringLiteral("in"), 1}}, BuildOptions{});
         QVERIFY2(timer.elapsed() < testing::timeBound(1500), qPrintable(QString::number(timer.elapsed())));
         // Too big for the image, and too long for an entry; the character
         // past both limits is not reached.
@@ -763,14 +821,22 @@ private slots:
         QFETCH(int, status);
         QFETCH(QStringList, said);
         QFETCH(int, kept);
-        const QList<QPair<QString, QString>> links{
-            {"a", "http://a/"}, {"p", "place:sort=8&maxResults=10"}, {"j", "javascript:void(0)"}, {"J", "JavaScript:x()"},
-            {"d", "data:text/html,hi"}, {"b", "about:blank"}, {"c", "chrome://settings"}, {"f", "file:///etc/passwd"},
-            {"P", "place:folder=TOOLBAR"}, {"w", "wap.seznam.cz"}, {"", ""}};
+        const QList<QPair<QString, QString>> links{{"a", "http://a/"},
+                                                   {"p", "place:sort=8&maxResults=10"},
+                                                   {"j", "javascript:void(0)"},
+                                                   {"J", "JavaScript:x()"},
+                                                   {"d", "data:text/html,hi"},
+                                                   {"b", "about:blank"},
+                                                   {"c", "chrome://settings"},
+                                                   {"f", "file:///etc/passwd"},
+                                                   {"P", "place:folder=TOOLBAR"},
+                                                   {"w", "wap.seznam.cz"},
+                                                   {"", ""}};
         QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf(links)));
         const QString image = path(QStringLiteral("s.bin"));
         const Run built =
-            run(QStringList{QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image} + options);
+            run(QStringList{QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image}
+                + options);
         QCOMPARE(built.status, status);
         QStringList expected;
         for (const QString& line : said)
@@ -807,21 +873,22 @@ private slots:
         const QString longUrl = QStringLiteral("http://") + QString(293, u'u');
         QTest::newRow("untitled") << QString() << "http://wap.idos.cz/" << QByteArray("http://wap.idos.cz/")
                                   << QByteArray("http://wap.idos.cz/") << QStringList{};
-        QTest::newRow("untitled, long URL") << QString() << longUrl << longUrl.left(255).toLatin1()
-                                            << longUrl.left(255).toLatin1()
-                                            << QStringList{"in.json: entry 1: its URL of 300 characters cut to 255"};
+        QTest::newRow("untitled, long URL")
+            << QString() << longUrl << longUrl.left(255).toLatin1() << longUrl.left(255).toLatin1()
+            << QStringList{"in.json: entry 1: its URL of 300 characters cut to 255"};
         QTest::newRow("long name") << QString(256, u'n') << "u" << QByteArray(255, 'n') << QByteArray("u")
                                    << QStringList{"in.json: entry 1: its name of 256 characters cut to 255"};
-        QTest::newRow("255 stays") << QString(255, u'n') << QString(255, u'u') << QByteArray(255, 'n') << QByteArray(255, 'u')
-                                   << QStringList{};
+        QTest::newRow("255 stays") << QString(255, u'n') << QString(255, u'u') << QByteArray(255, 'n')
+                                   << QByteArray(255, 'u') << QStringList{};
         // What the cut drops is not judged, nor listed as transliterated.
-        QTest::newRow("a foreign character past the cut") << QString(255, u'n') + QStringLiteral("Ж") << "u"
-                                                          << QByteArray(255, 'n') << QByteArray("u")
-                                                          << QStringList{"in.json: entry 1: its name of 256 characters cut to 255"};
+        QTest::newRow("a foreign character past the cut")
+            << QString(255, u'n') + QStringLiteral("Ж") << "u" << QByteArray(255, 'n') << QByteArray("u")
+            << QStringList{"in.json: entry 1: its name of 256 characters cut to 255"};
         QTest::newRow("one before the cut, transliterated")
             << QString(254, u'n') + QStringLiteral("日") << "u" << QByteArray(254, 'n') + "r" << QByteArray("u")
             << QStringList{"in.json: entry 1: its name of 256 characters cut to 255",
-                           "in.json: entry 1: name \"" + QString(80, u'n') + "...\" written as \"" + QString(80, u'n') + "...\""};
+                           "in.json: entry 1: name \"" + QString(80, u'n') + "...\" written as \"" + QString(80, u'n')
+                               + "...\""};
     }
     void untitledAndLongFields()
     {
@@ -859,7 +926,8 @@ private slots:
                                       ? QStringList{QStringLiteral("build"), path(QStringLiteral("in.json"))}
                                       : QStringList{QStringLiteral("export"), path(QStringLiteral("i.bin")),
                                                     QStringLiteral("--format"), QStringLiteral("json")};
-        const QByteArray expected = command == QLatin1String("build") ? imageOf(CzechBytes) : writeJson(bookmarks(Czech));
+        const QByteArray expected =
+            command == QLatin1String("build") ? imageOf(CzechBytes) : writeJson(bookmarks(Czech));
 
         // "-o -": standard output.
         QByteArray standardOutput;
@@ -907,10 +975,13 @@ private slots:
                                QStringLiteral("html"), QStringLiteral("-o"), path(QStringLiteral("adir"))});
         QDir(path(QStringLiteral("adir"))).removeRecursively();
         QCOMPARE(toDir.status, 1);
-        QCOMPARE(toDir.err, QStringLiteral("linkwell-cli: %1: cannot be written: Is a directory\n").arg(path(QStringLiteral("adir"))));
+        QCOMPARE(
+            toDir.err,
+            QStringLiteral("linkwell-cli: %1: cannot be written: Is a directory\n").arg(path(QStringLiteral("adir"))));
 
         QTemporaryDir mountPoint;
-        if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8k", "tmpfs", mountPoint.path()}) != 0)
+        if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8k", "tmpfs", mountPoint.path()})
+            != 0)
             QSKIP("cannot mount a small tmpfs here (needs root): the full disk case is not run");
         const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {mountPoint.path()}); });
         QVERIFY(writeFile(mountPoint.filePath(QStringLiteral("filler")), QByteArray(5000, 'f')));
@@ -919,15 +990,18 @@ private slots:
         const Run noSpace = run({QStringLiteral("export"), path(QStringLiteral("many.bin")), QStringLiteral("--format"),
                                  QStringLiteral("html"), QStringLiteral("-o"), full});
         QCOMPARE(noSpace.status, 1);
-        QCOMPARE(noSpace.err, QStringLiteral("linkwell-cli: %1: cannot be written: No space left on device\n").arg(full));
+        QCOMPARE(noSpace.err,
+                 QStringLiteral("linkwell-cli: %1: cannot be written: No space left on device\n").arg(full));
 
         QVERIFY(QDir(mountPoint.path()).mkdir(QStringLiteral("locked")));
-        QFile::setPermissions(mountPoint.filePath(QStringLiteral("locked")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(mountPoint.filePath(QStringLiteral("locked")),
+                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         QFile::remove(mountPoint.filePath(QStringLiteral("filler")));
         if (::geteuid() == 0)
             QSKIP("root may write into a read-only folder: the permission case is not run");
         const QString locked = mountPoint.filePath(QStringLiteral("locked/out.bin"));
-        const Run denied = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), locked});
+        const Run denied =
+            run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), locked});
         QCOMPARE(denied.err, QStringLiteral("linkwell-cli: %1: cannot be written: Permission denied\n").arg(locked));
     }
 
@@ -936,9 +1010,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("image");
         QTest::addColumn<QString>("listed");
-        QTest::newRow("tab and line breaks") << imageOf({{"a\tb\nc\r", "u\t1"}, {"two", "u2"}})
-                                             << "1\ta\\tb\\nc\\r\tu\\t1\n2\ttwo\tu2\n";
-        QTest::newRow("escape sequence") << imageOf({{"\x1b[31mred\x1b[0m", "u\x07"}}) << "1\t\\x1b[31mred\\x1b[0m\tu\\x07\n";
+        QTest::newRow("tab and line breaks")
+            << imageOf({{"a\tb\nc\r", "u\t1"}, {"two", "u2"}}) << "1\ta\\tb\\nc\\r\tu\\t1\n2\ttwo\tu2\n";
+        QTest::newRow("escape sequence") << imageOf({{"\x1b[31mred\x1b[0m", "u\x07"}})
+                                         << "1\t\\x1b[31mred\\x1b[0m\tu\\x07\n";
     }
     void printedTextIsEscaped()
     {
@@ -955,14 +1030,15 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("said");
-        QTest::newRow("a refused entry") << "in.json" << jsonOf({{QStringLiteral("\x1b]0;pwned\x07Ж"), QStringLiteral("u")}})
+        QTest::newRow("a refused entry") << "in.json"
+                                         << jsonOf({{QStringLiteral("\x1b]0;pwned\x07Ж"), QStringLiteral("u")}})
                                          << "entry 1 (\"\\x1b]0;pwned\\x07Ж\")";
         QTest::newRow("a long refused name is cut")
             << "in.json" << jsonOf({{QString(100, u'x') + QStringLiteral("Ж"), QStringLiteral("u")}})
             << "entry 1 (\"" + QString(40, u'x') + "...\")";
-        QTest::newRow("a right-to-left override") << "in.json"
-                                                  << jsonOf({{QStringLiteral("\u202Etxt.exe Ж"), QStringLiteral("u")}})
-                                                  << "entry 1 (\"\\u{202E}txt.exe Ж\")";
+        QTest::newRow("a right-to-left override")
+            << "in.json" << jsonOf({{QStringLiteral("\u202Etxt.exe Ж"), QStringLiteral("u")}})
+            << "entry 1 (\"\\u{202E}txt.exe Ж\")";
         QTest::newRow("a quoted vBookmark line") << "in.vbm" << QByteArray("\x1b[2JBEGIN:VBKM\r\n") << "\\x1b[2J";
     }
     void messagesQuotingAnInputAreEscaped()
@@ -991,9 +1067,8 @@ private slots:
     {
         QVERIFY(writeFile(path(QStringLiteral("bookmarks.html")), htmlOf(Czech)));
         QProcess build;
-        build.start(QStringLiteral(LINKWELL_CLI_PATH),
-                    {QStringLiteral("build"), path(QStringLiteral("bookmarks.html")), QStringLiteral("-o"),
-                     path(QStringLiteral("phone.bin"))});
+        build.start(QStringLiteral(LINKWELL_CLI_PATH), {QStringLiteral("build"), path(QStringLiteral("bookmarks.html")),
+                                                        QStringLiteral("-o"), path(QStringLiteral("phone.bin"))});
         QVERIFY(build.waitForFinished(30000));
         QCOMPARE(build.exitStatus(), QProcess::NormalExit);
         QCOMPARE(build.exitCode(), 0);
@@ -1013,8 +1088,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("build -o -") << QStringList{"build", "@in.json", "-o", "-"} << imageOf(CzechBytes);
-        QTest::newRow("export -o /dev/stdout") << QStringList{"export", "@i.bin", "--format", "json", "-o", "/dev/stdout"}
-                                               << writeJson(bookmarks(Czech));
+        QTest::newRow("export -o /dev/stdout")
+            << QStringList{"export", "@i.bin", "--format", "json", "-o", "/dev/stdout"} << writeJson(bookmarks(Czech));
     }
     void theProgramWritesToStandardOutput()
     {

@@ -84,7 +84,10 @@ struct Emulator {
     }
 };
 
-const Entries Phone{{"Seznam", "wap.seznam.cz"}, {"Po\xE8" "as\xED", "wap.pocasi.cz"}};
+const Entries Phone{{"Seznam", "wap.seznam.cz"},
+                    {"Po\xE8"
+                     "as\xED",
+                     "wap.pocasi.cz"}};
 
 QByteArray padded(const QByteArray& image)
 {
@@ -147,8 +150,10 @@ private slots:
         QCOMPARE(r.status, 1);
         QCOMPARE(r.out, window);
         // After the history, the reason in one line.
-        const QString why = command == "download" ? "download failed: the phone does not answer (InitGBPMode -3)"
-                                                  : "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched";
+        const QString why =
+            command == "download"
+                ? "download failed: the phone does not answer (InitGBPMode -3)"
+                : "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched";
         QCOMPARE(r.err, "linkwell-cli: COM1: " + why + "\n");
         QVERIFY2(r.ms < 30000, qPrintable(QString::number(r.ms)));
         QVERIFY(!QFile::exists(path("out.bin")));
@@ -194,8 +199,9 @@ private slots:
         QTest::addColumn<QString>("said");
         // Answers 1 to 6 are the backup's download, 7 the clear, 8 to 11 the
         // four write chunks.
-        const QString empty = QStringLiteral("they may now be empty; running the same upload again restores them "
-                                             "(the favourites as they were are in ");
+        const QString empty = QStringLiteral(
+            "they may now be empty; running the same upload again restores them "
+            "(the favourites as they were are in ");
         QTest::newRow("falls silent after the first chunk") << QStringList{"--stop-after", "8"} << true << empty;
         QTest::newRow("spoilt answers to the writes") << QStringList{"--corrupt", "9-"} << true << empty;
         QTest::newRow("write status") << QStringList{"--write-status", "5"} << true << empty;
@@ -203,8 +209,7 @@ private slots:
         // answer still streams within its time.
         QTest::newRow("slow line, 4800 baud") << QStringList{"--baud", "4800"} << true << empty;
         QTest::newRow("slower line, 1200 baud: no backup")
-            << QStringList{"--baud", "1200"} << false
-            << QStringLiteral("the backup download failed: the link broke");
+            << QStringList{"--baud", "1200"} << false << QStringLiteral("the backup download failed: the link broke");
     }
     void uploadWithABackupOnAFaultyLine()
     {

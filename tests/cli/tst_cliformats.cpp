@@ -142,8 +142,8 @@ private slots:
             << Doctype + "<DT><A HREF=\"http://1/\">a<A HREF=\"http://2/\">b</A>\n"
                          "<DT><A HREF=\"http://3/\">c\n<DT><A HREF=\"http://4/\">d</A>\n<p>x</A>"
             << Pairs{{"a", "http://1/"}, {"b", "http://2/"}, {"c", "http://3/"}, {"d", "http://4/"}};
-        QTest::newRow("no links, as an empty profile exports") << Doctype + "<TITLE>Bookmarks</TITLE><H1>Bookmarks</H1><DL><p></DL><p>"
-                                                         << Pairs{};
+        QTest::newRow("no links, as an empty profile exports")
+            << Doctype + "<TITLE>Bookmarks</TITLE><H1>Bookmarks</H1><DL><p></DL><p>" << Pairs{};
         QTest::newRow("only an anchor") << Doctype + "<A NAME=\"x\">a</A>\n" << Pairs{};
         QTest::newRow("links in a table and in foreign content")
             << Doctype + "<table><tr><td><A HREF=\"http://cell/\">cell</A></td></tr></table>"
@@ -183,10 +183,9 @@ private slots:
         QTest::newRow("a long table of links")
             << "<table>" + QByteArray("<tr><td><A HREF=\"http://t/\">t</A></td></tr>").repeated(2000) + "</table>"
             << Pairs(2000, {"t", "http://t/"});
-        QTest::newRow("a long ICON attribute")
-            << "<DT><A HREF=\"http://icon/\" ICON=\"data:image/png;base64," + QByteArray(100000, 'Q') +
-                   "<DT><A HREF=x>\">icon</A>"
-            << Pairs{{"icon", "http://icon/"}};
+        QTest::newRow("a long ICON attribute") << "<DT><A HREF=\"http://icon/\" ICON=\"data:image/png;base64,"
+                                                      + QByteArray(100000, 'Q') + "<DT><A HREF=x>\">icon</A>"
+                                               << Pairs{{"icon", "http://icon/"}};
     }
     void htmlReadsAcrossItsPieces()
     {
@@ -255,9 +254,9 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("nameLength"); // of the first entry
         const QByteArray first = Doctype + "<DT><A HREF=\"http://a/\">a</A>\n";
-        QTest::newRow("10^5 nested folders") << int(Format::Html) << first + QByteArray("<DL><p>\n").repeated(100000) +
-                                                                         "<DT><A HREF=\"http://z/\">z</A>"
-                                             << 2 << 1;
+        QTest::newRow("10^5 nested folders")
+            << int(Format::Html) << first + QByteArray("<DL><p>\n").repeated(100000) + "<DT><A HREF=\"http://z/\">z</A>"
+            << 2 << 1;
         QTest::newRow("250 000 tags") << int(Format::Html) << first + QByteArray("<p>x").repeated(250000) << 1 << 1;
         QTest::newRow("250 000 open tags in a table")
             << int(Format::Html) << first + "<table><td>" + QByteArray("<b>x").repeated(250000) << 1 << 1;
@@ -273,8 +272,8 @@ private slots:
             << 10000000;
         QTest::newRow("200 000 JSON entries")
             << int(Format::Json)
-            << "[" + QByteArray("{\"name\": \"n\", \"url\": \"http://u/\"},\n").repeated(199999) +
-                   "{\"name\": \"n\", \"url\": \"http://u/\"}]"
+            << "[" + QByteArray("{\"name\": \"n\", \"url\": \"http://u/\"},\n").repeated(199999)
+                   + "{\"name\": \"n\", \"url\": \"http://u/\"}]"
             << 200000 << 1;
         QTest::newRow("100 000 vBookmarks")
             << int(Format::Vbm) << writeVbm(Bookmarks(100000, Bookmark{"n", "http://u/?q=", "", 0})) << 100000 << 1;
@@ -301,12 +300,14 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         // Three entries and then a fault the reader must never reach.
         QTest::newRow("json") << int(Format::Json)
-                              << QByteArray("[{\"name\":\"1\",\"url\":\"u\"},{\"name\":\"2\",\"url\":\"u\"},"
-                                            "{\"name\":\"3\",\"url\":\"u\"}, broken");
+                              << QByteArray(
+                                     "[{\"name\":\"1\",\"url\":\"u\"},{\"name\":\"2\",\"url\":\"u\"},"
+                                     "{\"name\":\"3\",\"url\":\"u\"}, broken");
         QTest::newRow("vbm") << int(Format::Vbm)
-                             << QByteArray("BEGIN:VBKM\r\nTITLE:1\r\nURL:u\r\nEND:VBKM\r\n"
-                                           "BEGIN:VBKM\r\nTITLE:2\r\nURL:u\r\nEND:VBKM\r\n"
-                                           "BEGIN:VBKM\r\nTITLE:3\r\nURL:u\r\nEND:VBKM\r\nbroken\r\n");
+                             << QByteArray(
+                                    "BEGIN:VBKM\r\nTITLE:1\r\nURL:u\r\nEND:VBKM\r\n"
+                                    "BEGIN:VBKM\r\nTITLE:2\r\nURL:u\r\nEND:VBKM\r\n"
+                                    "BEGIN:VBKM\r\nTITLE:3\r\nURL:u\r\nEND:VBKM\r\nbroken\r\n");
         QByteArray html = Doctype;
         for (int i = 1; i <= 3; ++i)
             html += "<DT><A HREF=\"u\">" + QByteArray::number(i) + "</A>\n" + QByteArray(PieceFiller, ' ');
@@ -339,8 +340,8 @@ private slots:
         QTest::newRow("json") << int(Format::Json) << Awkward << Awkward;
         // Characters a parser replaces or drops where they stand as they are
         // (found by fuzz_html).
-        const Pairs odd{{QString(QStringLiteral("a") + QChar(0x1A) + QChar(0x7F) + QChar(0x81) + QChar(0xFEFF) +
-                                 QChar(0xFDD0) + QChar(0xFFFE) + QStringLiteral("􏿿")),
+        const Pairs odd{{QString(QStringLiteral("a") + QChar(0x1A) + QChar(0x7F) + QChar(0x81) + QChar(0xFEFF)
+                                 + QChar(0xFDD0) + QChar(0xFFFE) + QStringLiteral("􏿿")),
                          QString(QStringLiteral("http://x/") + QChar(0x01) + QChar(0xFEFF))}};
         Pairs shown = odd;
         shown[0].first.remove(QChar(0xFEFF)); // zero-width, as a browser shows the name
@@ -363,7 +364,8 @@ private slots:
     {
         const QString html = QString::fromUtf8(writeHtml(bookmarksOf(Awkward)));
         QVERIFY(html.startsWith(QStringLiteral("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n")));
-        QVERIFY(html.contains(QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">")));
+        QVERIFY(
+            html.contains(QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">")));
         QCOMPARE(html.count(QStringLiteral("<DT><A HREF=\"")), Awkward.size());
         QVERIFY(html.contains(QStringLiteral(
             "<DT><A HREF=\"http://x.cz/?q=&quot;a&quot;&amp;r=&#39;b&#39;\">&lt;b&gt;&quot;quoted&quot; &amp; "
@@ -376,7 +378,8 @@ private slots:
         const Bookmarks two = bookmarksOf({{QStringLiteral("Počasí"), QStringLiteral("http://pocasi.cz/?q=")},
                                            {QStringLiteral(" two\r\nlines="), QStringLiteral("http://t/")}});
         QCOMPARE(writeVbm(two),
-                 QByteArray("BEGIN:VBKM\r\nVERSION:1.0\r\nTITLE;CHARSET=UTF-8:Po\xC4\x8D" "as\xC3\xAD\r\n"
+                 QByteArray("BEGIN:VBKM\r\nVERSION:1.0\r\nTITLE;CHARSET=UTF-8:Po\xC4\x8D"
+                            "as\xC3\xAD\r\n"
                             "URL:http://pocasi.cz/?q=\r\n"
                             "BEGIN:ENV\r\nX-IRMC-URL;QUOTED-PRINTABLE:=\r\n[InternetShortcut]=\r\n"
                             "URL=http://pocasi.cz/?q=\r\nEND:ENV\r\nEND:VBKM\r\n"
@@ -428,39 +431,39 @@ private slots:
     {
         QTest::addColumn<QByteArray>("vbm");
         QTest::addColumn<Pairs>("expected");
-        QTest::newRow("plain, LF lines")
-            << QByteArray("BEGIN:VBKM\nVERSION:1.0\nTITLE:Seznam\nURL:http://seznam.cz\nEND:VBKM\n")
-            << Pairs{{"Seznam", "http://seznam.cz"}};
-        QTest::newRow("ENV part, lower case, no title")
-            << QByteArray("begin:vbkm\r\nversion:1.0\r\nurl:http://a/\r\nBEGIN:ENV\r\n"
-                          "X-IRMC-URL;QUOTED-PRINTABLE:=\r\n[InternetShortcut]=0D=0A=\r\nURL=http://other/\r\n"
-                          "END:ENV\r\nend:vbkm\r\n\r\nBEGIN:VBKM\r\nTITLE:B\r\nURL:http://b/\r\nEND:VBKM\r\n")
-            << Pairs{{"", "http://a/"}, {"B", "http://b/"}};
+        QTest::newRow("plain, LF lines") << QByteArray(
+            "BEGIN:VBKM\nVERSION:1.0\nTITLE:Seznam\nURL:http://seznam.cz\nEND:VBKM\n")
+                                         << Pairs{{"Seznam", "http://seznam.cz"}};
+        QTest::newRow("ENV part, lower case, no title") << QByteArray(
+            "begin:vbkm\r\nversion:1.0\r\nurl:http://a/\r\nBEGIN:ENV\r\n"
+            "X-IRMC-URL;QUOTED-PRINTABLE:=\r\n[InternetShortcut]=0D=0A=\r\nURL=http://other/\r\n"
+            "END:ENV\r\nend:vbkm\r\n\r\nBEGIN:VBKM\r\nTITLE:B\r\nURL:http://b/\r\nEND:VBKM\r\n")
+                                                        << Pairs{{"", "http://a/"}, {"B", "http://b/"}};
         QTest::newRow("URLs ending in '=', in the object and in its envelope")
-            << QByteArray("BEGIN:VBKM\r\nVERSION:1.0\r\nTITLE:Search\r\nURL:http://s/?q=\r\nBEGIN:ENV\r\n"
-                          "X-IRMC-URL;QUOTED-PRINTABLE:=\r\n[InternetShortcut] =\r\nURL=http://s/?q=\r\nEND:ENV\r\n"
-                          "END:VBKM\r\nBEGIN:VBKM\r\nTITLE:Next\r\nURL:http://n/?a=\r\nEND:VBKM\r\n")
+            << QByteArray(
+                   "BEGIN:VBKM\r\nVERSION:1.0\r\nTITLE:Search\r\nURL:http://s/?q=\r\nBEGIN:ENV\r\n"
+                   "X-IRMC-URL;QUOTED-PRINTABLE:=\r\n[InternetShortcut] =\r\nURL=http://s/?q=\r\nEND:ENV\r\n"
+                   "END:VBKM\r\nBEGIN:VBKM\r\nTITLE:Next\r\nURL:http://n/?a=\r\nEND:VBKM\r\n")
             << Pairs{{"Search", "http://s/?q="}, {"Next", "http://n/?a="}};
-        QTest::newRow("quoted-printable with soft breaks, Windows-1250")
-            << QByteArray("BEGIN:VBKM\r\nTITLE;CHARSET=windows-1250;ENCODING=QUOTED-PRINTABLE:Po=E8as=\r\n"
-                          "=ED\r\nURL:http://p/\r\nEND:VBKM\r\n")
-            << Pairs{{QStringLiteral("Počasí"), "http://p/"}};
+        QTest::newRow("quoted-printable with soft breaks, Windows-1250") << QByteArray(
+            "BEGIN:VBKM\r\nTITLE;CHARSET=windows-1250;ENCODING=QUOTED-PRINTABLE:Po=E8as=\r\n"
+            "=ED\r\nURL:http://p/\r\nEND:VBKM\r\n") << Pairs{{QStringLiteral("Počasí"), "http://p/"}};
         QTest::newRow("bare QUOTED-PRINTABLE, ISO-8859-2, a lone '=' kept")
-            << QByteArray("BEGIN:VBKM\r\nTITLE;QUOTED-PRINTABLE;CHARSET=ISO-8859-2:=A9koda =3D a=b\r\n"
-                          "URL;QUOTED-PRINTABLE:http://k/?x=3D1\r\nEND:VBKM\r\n")
+            << QByteArray(
+                   "BEGIN:VBKM\r\nTITLE;QUOTED-PRINTABLE;CHARSET=ISO-8859-2:=A9koda =3D a=b\r\n"
+                   "URL;QUOTED-PRINTABLE:http://k/?x=3D1\r\nEND:VBKM\r\n")
             << Pairs{{QStringLiteral("Škoda = a=b"), "http://k/?x=1"}};
-        QTest::newRow("UTF-8 quoted-printable over several lines")
-            << QByteArray("BEGIN:VBKM\r\nTITLE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C5=BD=\r\nlu=C5=\r\n"
-                          "=A5ou=C4=8Dk=C3=BD\r\nURL:http://z/\r\nEND:VBKM\r\n")
-            << Pairs{{QStringLiteral("Žluťoučký"), "http://z/"}};
+        QTest::newRow("UTF-8 quoted-printable over several lines") << QByteArray(
+            "BEGIN:VBKM\r\nTITLE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C5=BD=\r\nlu=C5=\r\n"
+            "=A5ou=C4=8Dk=C3=BD\r\nURL:http://z/\r\nEND:VBKM\r\n") << Pairs{{QStringLiteral("Žluťoučký"), "http://z/"}};
         QTest::newRow("BASE64 on one line and on indented lines")
-            << QByteArray("BEGIN:VBKM\r\nTITLE;CHARSET=UTF-8;ENCODING=BASE64:UG/EjWFzw60=\r\nURL;BASE64:\r\n"
-                          "  aHR0cDovL3d3dy5leGFt\r\n  cGxlLmNvbS8=\r\n\r\nEND:VBKM\r\n")
+            << QByteArray(
+                   "BEGIN:VBKM\r\nTITLE;CHARSET=UTF-8;ENCODING=BASE64:UG/EjWFzw60=\r\nURL;BASE64:\r\n"
+                   "  aHR0cDovL3d3dy5leGFt\r\n  cGxlLmNvbS8=\r\n\r\nEND:VBKM\r\n")
             << Pairs{{QStringLiteral("Počasí"), "http://www.example.com/"}};
-        QTest::newRow("folded line, group prefix, unknown properties")
-            << QByteArray("BEGIN:VBKM\r\nX-NOKIA-FOLDER:Work\r\nitem1.TITLE:long\r\nURL:http://example.com/\r\n"
-                          " a/b\r\nEND:VBKM\r\n")
-            << Pairs{{"long", "http://example.com/a/b"}};
+        QTest::newRow("folded line, group prefix, unknown properties") << QByteArray(
+            "BEGIN:VBKM\r\nX-NOKIA-FOLDER:Work\r\nitem1.TITLE:long\r\nURL:http://example.com/\r\n"
+            " a/b\r\nEND:VBKM\r\n") << Pairs{{"long", "http://example.com/a/b"}};
     }
     void vbmReadsPhoneFiles()
     {
@@ -476,7 +479,8 @@ private slots:
         QTest::newRow("empty") << QByteArray("\r\n") << QStringLiteral("no BEGIN:VBKM");
         QTest::newRow("not ended") << QByteArray("BEGIN:VBKM\r\nURL:http://a/\r\n")
                                    << QStringLiteral("line 1: BEGIN:VBKM is never ended");
-        QTest::newRow("outside an object") << QByteArray("TITLE:x\r\n") << QStringLiteral("line 1: \"TITLE:x\" stands outside");
+        QTest::newRow("outside an object")
+            << QByteArray("TITLE:x\r\n") << QStringLiteral("line 1: \"TITLE:x\" stands outside");
         QTest::newRow("no URL") << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\nEND:VBKM\r\n") << QStringLiteral("has no URL");
         QTest::newRow("no colon") << QByteArray("BEGIN:VBKM\r\nrubbish\r\nEND:VBKM\r\n")
                                   << QStringLiteral("line 2: \"rubbish\" has no \":\"");
@@ -487,9 +491,9 @@ private slots:
                                           << QStringLiteral("line 2: unknown ENCODING UUE");
         QTest::newRow("broken BASE64") << QByteArray("BEGIN:VBKM\r\nURL;ENCODING=BASE64:a*b\r\nEND:VBKM\r\n")
                                        << QStringLiteral("line 2: the URL is not valid BASE64");
-        QTest::newRow("not the charset it names")
-            << QByteArray("BEGIN:VBKM\r\nURL:x\r\nTITLE;CHARSET=UTF-8:Po\xE8" "as\r\nEND:VBKM\r\n")
-            << QStringLiteral("line 3: the TITLE is not valid UTF-8");
+        QTest::newRow("not the charset it names") << QByteArray(
+            "BEGIN:VBKM\r\nURL:x\r\nTITLE;CHARSET=UTF-8:Po\xE8"
+            "as\r\nEND:VBKM\r\n") << QStringLiteral("line 3: the TITLE is not valid UTF-8");
         QTest::newRow("envelope never ended") << QByteArray("BEGIN:VBKM\r\nURL:x\r\nBEGIN:ENV\r\nURL=x\r\n")
                                               << QStringLiteral("line 3: BEGIN:ENV is never ended");
         QTest::newRow("wrong END") << QByteArray("BEGIN:VBKM\r\nURL:x\r\nEND:VCARD\r\n")
@@ -525,9 +529,11 @@ private slots:
             << QByteArray("[{\"name\": \"x\\ud800y\\udc00\", \"url\": \"u\"}]")
             << Pairs{{QStringLiteral("x\uFFFDy\uFFFD"), "u"}};
         QTest::newRow("other keys of any shape skipped, key order free, BOM")
-            << QByteArray("\xEF\xBB\xBF[{\"url\": \"http://a/\", \"tags\": [1, -2.5e+3, {\"x\": [true, false, null]}, "
-                          "[]], \"id\": {}, \"name\": \"Po\xC4\x8D" "as\xC3\xAD\"},\n"
-                          "{\"name\": \"\", \"url\": \"http://b/\"}]")
+            << QByteArray(
+                   "\xEF\xBB\xBF[{\"url\": \"http://a/\", \"tags\": [1, -2.5e+3, {\"x\": [true, false, null]}, "
+                   "[]], \"id\": {}, \"name\": \"Po\xC4\x8D"
+                   "as\xC3\xAD\"},\n"
+                   "{\"name\": \"\", \"url\": \"http://b/\"}]")
             << Pairs{{QStringLiteral("Počasí"), "http://a/"}, {"", "http://b/"}};
         QTest::newRow("the last of a repeated key")
             << QByteArray("[{\"name\": \"first\", \"url\": \"u\", \"name\": \"second\"}]") << Pairs{{"second", "u"}};
@@ -543,8 +549,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("not JSON") << QByteArray("[{\"name\": ")
-                                  << QStringLiteral("not valid JSON: a value was expected at line 1, column 11 (offset 10)");
+        QTest::newRow("not JSON") << QByteArray(
+            "[{\"name\": ") << QStringLiteral("not valid JSON: a value was expected at line 1, column 11 (offset 10)");
         QTest::newRow("an object") << QByteArray("{\"name\": \"a\", \"url\": \"b\"}") << QStringLiteral("an array");
         QTest::newRow("element not an object") << QByteArray("[\"a\"]") << QStringLiteral("element 1 is not an object");
         QTest::newRow("url missing") << QByteArray("[{\"name\":\"a\",\"url\":\"b\"},{\"name\":\"c\"}]")
@@ -556,17 +562,19 @@ private slots:
             << QByteArray("[\n  {\"name\": \"a\", \"url\": \"b\n") << QStringLiteral("a control character");
         QTest::newRow("string never closed at the end")
             << QByteArray("[\n  {\"name\": \"a\", \"url\": \"b") << QStringLiteral("never closed at line 2, column 24");
-        QTest::newRow("missing comma") << QByteArray("[{\"name\":\"a\",\"url\":\"b\"}\n {\"name\":\"a\",\"url\":\"b\"}]")
+        QTest::newRow("missing comma") << QByteArray(
+            "[{\"name\":\"a\",\"url\":\"b\"}\n {\"name\":\"a\",\"url\":\"b\"}]")
                                        << QStringLiteral("\",\" or \"]\" was expected at line 2, column 2 (offset 25)");
-        QTest::newRow("array never closed") << QByteArray("[{\"name\":\"a\",\"url\":\"b\"},")
-                                            << QStringLiteral("the array is never closed");
+        QTest::newRow("array never closed")
+            << QByteArray("[{\"name\":\"a\",\"url\":\"b\"},") << QStringLiteral("the array is never closed");
         QTest::newRow("trailing text") << QByteArray("[] x") << QStringLiteral("something follows the array");
         QTest::newRow("bad escape") << QByteArray("[{\"name\":\"\\x\",\"url\":\"b\"}]")
                                     << QStringLiteral("\"\\x\" is no escape at line 1, column 11");
         QTest::newRow("short \\u") << QByteArray("[{\"name\":\"\\u12\",\"url\":\"b\"}]")
                                    << QStringLiteral("four hex digits");
-        QTest::newRow("not UTF-8") << QByteArray("[{\"name\":\"Po\xE8" "as\",\"url\":\"b\"}]")
-                                   << QStringLiteral("a string is not valid UTF-8");
+        QTest::newRow("not UTF-8") << QByteArray(
+            "[{\"name\":\"Po\xE8"
+            "as\",\"url\":\"b\"}]") << QStringLiteral("a string is not valid UTF-8");
         QTest::newRow("broken value of another key")
             << QByteArray("[{\"name\":\"a\",\"url\":\"b\",\"tags\":[1,,2]}]") << QStringLiteral("a value was expected");
         QTest::newRow("bad number") << QByteArray("[{\"n\":01,\"name\":\"a\",\"url\":\"b\"}]")
@@ -592,7 +600,8 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("format");
-        QTest::newRow("by extension, whatever the content") << "a.JSON" << QByteArray("BEGIN:VBKM") << int(Format::Json);
+        QTest::newRow("by extension, whatever the content")
+            << "a.JSON" << QByteArray("BEGIN:VBKM") << int(Format::Json);
         QTest::newRow("htm") << "b.htm" << QByteArray() << int(Format::Html);
         QTest::newRow("vbm") << "c.vbm" << QByteArray() << int(Format::Vbm);
         QTest::newRow("sniffed json") << "d" << QByteArray("  [ ]") << int(Format::Json);

@@ -49,32 +49,30 @@ private slots:
         QTest::addColumn<Pairs>("first"); // the first entries, exactly
         QTest::addColumn<Pairs>("last");
 
-        QTest::newRow("Firefox")
-            << "firefox.html" << 11
-            << Pairs{{"Recent Tags", "place:parent=toolbar_____&sort=12&maxResults=10"},
-                     {"Get Help", "https://support.mozilla.org/products/firefox"},
-                     {"Customize Firefox", "https://www.mozilla.org/firefox/customize/"},
-                     {"About Us", "https://www.mozilla.org/about/"},
-                     {QStringLiteral("Погода в Москве — Гисметео"), "https://www.gismeteo.ru/"},
-                     {QStringLiteral("Lenta.ru: Главные новости"), "https://lenta.ru/"},
-                     {"Most Visited", "place:sort=8&maxResults=10"},
-                     {"", "https://www.seznam.cz/"}}
-            << Pairs{{"Getting Started", "https://www.mozilla.org/en-US/firefox/central/"}};
-        QTest::newRow("Chromium")
-            << "chromium.html" << 6
-            << Pairs{{"Google", "https://www.google.com/"},
-                     {"YouTube", "https://www.youtube.com/"},
-                     {QStringLiteral("Doručená pošta (3) - jan.novak@example.cz - Gmail"),
-                      "https://mail.google.com/mail/u/0/#inbox"}}
-            << Pairs{{"Sony Ericsson - Wikipedia", "https://en.wikipedia.org/wiki/Sony_Ericsson"}};
-        QTest::newRow("Safari")
-            << "safari.html" << 5
-            << Pairs{{"Apple", "https://www.apple.com/uk/"},
-                     {"BBC News - Home", "https://www.bbc.co.uk/news"},
-                     {"SBB CFF FFS", "https://www.sbb.ch/en"},
-                     {QStringLiteral("České dráhy"), "https://www.cd.cz/"}}
-            << Pairs{{"The long read: why we still love old phones | Technology | The Guardian",
-                      "https://www.theguardian.com/technology/2024/jan/01/example"}};
+        QTest::newRow("Firefox") << "firefox.html" << 11
+                                 << Pairs{{"Recent Tags", "place:parent=toolbar_____&sort=12&maxResults=10"},
+                                          {"Get Help", "https://support.mozilla.org/products/firefox"},
+                                          {"Customize Firefox", "https://www.mozilla.org/firefox/customize/"},
+                                          {"About Us", "https://www.mozilla.org/about/"},
+                                          {QStringLiteral("Погода в Москве — Гисметео"), "https://www.gismeteo.ru/"},
+                                          {QStringLiteral("Lenta.ru: Главные новости"), "https://lenta.ru/"},
+                                          {"Most Visited", "place:sort=8&maxResults=10"},
+                                          {"", "https://www.seznam.cz/"}}
+                                 << Pairs{{"Getting Started", "https://www.mozilla.org/en-US/firefox/central/"}};
+        QTest::newRow("Chromium") << "chromium.html" << 6
+                                  << Pairs{{"Google", "https://www.google.com/"},
+                                           {"YouTube", "https://www.youtube.com/"},
+                                           {QStringLiteral("Doručená pošta (3) - jan.novak@example.cz - Gmail"),
+                                            "https://mail.google.com/mail/u/0/#inbox"}}
+                                  << Pairs{
+                                         {"Sony Ericsson - Wikipedia", "https://en.wikipedia.org/wiki/Sony_Ericsson"}};
+        QTest::newRow("Safari") << "safari.html" << 5
+                                << Pairs{{"Apple", "https://www.apple.com/uk/"},
+                                         {"BBC News - Home", "https://www.bbc.co.uk/news"},
+                                         {"SBB CFF FFS", "https://www.sbb.ch/en"},
+                                         {QStringLiteral("České dráhy"), "https://www.cd.cz/"}}
+                                << Pairs{{"The long read: why we still love old phones | Technology | The Guardian",
+                                          "https://www.theguardian.com/technology/2024/jan/01/example"}};
         QTest::newRow("Delicious")
             << "delicious.html" << 6
             << Pairs{{"Creating Map Visualizations in <10 lines of Python",
@@ -93,9 +91,8 @@ private slots:
             << Pairs{{QStringLiteral("iDNES.cz – mobilní zprávy"), "http://mobil.idnes.cz/"},
                      {QStringLiteral("Žluťoučký kůň"), "http://kun.cz/"}}
             << Pairs{{QStringLiteral("Škoda Auto"), "http://m.skoda-auto.cz/?lang=cs"}};
-        QTest::newRow("our own list --json")
-            << "linkwell-list.json" << 3 << Pairs{{"Seznam", "http://wap.seznam.cz/"}}
-            << Pairs{{"", "http://wap.cd.cz/"}};
+        QTest::newRow("our own list --json") << "linkwell-list.json" << 3 << Pairs{{"Seznam", "http://wap.seznam.cz/"}}
+                                             << Pairs{{"", "http://wap.cd.cz/"}};
     }
     void readsEachSample()
     {
@@ -123,7 +120,8 @@ private slots:
             << "cp1250-export.html"
             << "cp1250-export.html: not valid UTF-8 (line 6); bookmark files are read as UTF-8";
         QTest::newRow("a vBookmark whose envelope is cut")
-            << "envelope-cut.vbm" << "envelope-cut.vbm: not a valid vBookmark file: line 5: BEGIN:ENV is never ended";
+            << "envelope-cut.vbm"
+            << "envelope-cut.vbm: not a valid vBookmark file: line 5: BEGIN:ENV is never ended";
     }
     void refusesBrokenSamples()
     {

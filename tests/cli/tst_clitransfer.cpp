@@ -69,7 +69,8 @@ struct Tool {
                 return answer;
             };
         // The test keeps the phone, so the tool gets it without ownership.
-        CliContext context{o, e, answers, [this] { return std::shared_ptr<PhoneLibrary>(&phone, [](PhoneLibrary*) {}); }};
+        CliContext context{o, e, answers,
+                           [this] { return std::shared_ptr<PhoneLibrary>(&phone, [](PhoneLibrary*) {}); }};
         arguments.prepend(QStringLiteral("linkwell-cli"));
         Run r;
         r.status = runCli(arguments, context);
@@ -105,7 +106,11 @@ struct Window {
     }
 };
 
-const Entries Three{{"Seznam", "wap.seznam.cz"}, {"Po\xE8" "as\xED", "wap.pocasi.cz"}, {"Idos", "wap.idos.cz"}};
+const Entries Three{{"Seznam", "wap.seznam.cz"},
+                    {"Po\xE8"
+                     "as\xED",
+                     "wap.pocasi.cz"},
+                    {"Idos", "wap.idos.cz"}};
 
 } // namespace
 
@@ -152,8 +157,8 @@ private slots:
         Tool tool;
         phone.applyTo(tool.phone);
         const QString image = path(QStringLiteral("phone.bin"));
-        const Run r = tool.run({QStringLiteral("download"), QStringLiteral("--port"), QStringLiteral("1"),
-                                QStringLiteral("-o"), image});
+        const Run r = tool.run(
+            {QStringLiteral("download"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"), image});
         QCOMPARE(r.out, windowHistory);
         QCOMPARE(tool.phone.calls, window.phone.calls);
         QCOMPARE(r.status, status);
@@ -199,8 +204,8 @@ private slots:
 
         Tool tool;
         phone.applyTo(tool.phone);
-        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"), file,
-                                QStringLiteral("--yes")});
+        const Run r = tool.run(
+            {QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"), file, QStringLiteral("--yes")});
         QCOMPARE(r.out, windowHistory);
         QCOMPARE(tool.phone.calls, window.phone.calls);
         QCOMPARE(tool.phone.file, window.phone.file);
@@ -250,7 +255,8 @@ private slots:
         QCOMPARE(tool.phone.calls.isEmpty(), !uploads);
         QCOMPARE(tool.phone.file.startsWith(imageOf(Three)), uploads);
         if (answer && !uploads)
-            QCOMPARE(r.err, QStringLiteral("linkwell-cli: upload cancelled: nothing written; the phone was not touched\n"));
+            QCOMPARE(r.err,
+                     QStringLiteral("linkwell-cli: upload cancelled: nothing written; the phone was not touched\n"));
     }
 
     // After the history, one line that says why; "Bad header" alone is not a reason.
@@ -268,8 +274,9 @@ private slots:
                                         << "the phone answered ReadNVMFile with status 7";
         QTest::newRow("empty file") << PhoneState{QByteArray(), {}, {}, {}, {}}
                                     << "the phone's favourites file is empty (0 bytes)";
-        QTest::newRow("not an image") << PhoneState{QByteArray("MME20X\0\0", 8), {}, {}, {}, {}}
-                                      << "the phone's favourites file (8 bytes) does not begin with the MME20C signature";
+        QTest::newRow("not an image")
+            << PhoneState{QByteArray("MME20X\0\0", 8), {}, {}, {}, {}}
+            << "the phone's favourites file (8 bytes) does not begin with the MME20C signature";
     }
     void aFailedDownloadSaysWhy()
     {
@@ -297,12 +304,12 @@ private slots:
                                      << "the upload failed after the phone's favourites were cleared: they may now be "
                                         "empty; running the same upload again restores them"
                                      << true;
-        QTest::newRow("phone's status") << PhoneState{imageOf(Three), {}, {}, {}, {-256 - 3}}
-                                        << "may now be empty" << true;
+        QTest::newRow("phone's status") << PhoneState{imageOf(Three), {}, {}, {}, {-256 - 3}} << "may now be empty"
+                                        << true;
         QTest::newRow("clear fails") << PhoneState{imageOf(Three), {}, {}, {-5}, {}} << "may now be empty" << false;
-        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}}
-                                      << "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched"
-                                      << false;
+        QTest::newRow("silent phone")
+            << PhoneState{imageOf(Three), {-3}, {}, {}, {}}
+            << "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched" << false;
     }
     void aFailedUploadSaysThePhoneMayBeEmpty()
     {
@@ -336,15 +343,16 @@ private slots:
         QTest::addColumn<QString>("backup"); // file name in the test folder
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("backedUp");
-        QTest::addColumn<bool>("touched");   // ClearNVMFile or WriteNVMFile called
+        QTest::addColumn<bool>("touched"); // ClearNVMFile or WriteNVMFile called
         QTest::addColumn<QString>("said");
         QTest::newRow("done") << PhoneState{imageOf(Three), {}, {}, {}, {}} << "old.bin" << 0 << true << true << "";
-        QTest::newRow("backup read fails") << PhoneState{imageOf(Three), {}, {-5}, {}, {}} << "old.bin" << 1 << false << false
-                                           << "no backup in @old.bin: nothing written; the phone was not touched";
-        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}} << "old.bin" << 1 << false << false
-                                      << "the backup download failed: the phone does not answer";
-        QTest::newRow("backup cannot be saved") << PhoneState{imageOf(Three), {}, {}, {}, {}} << "adir" << 1 << false << false
-                                                << "@adir: cannot be written: Is a directory";
+        QTest::newRow("backup read fails")
+            << PhoneState{imageOf(Three), {}, {-5}, {}, {}} << "old.bin" << 1 << false << false
+            << "no backup in @old.bin: nothing written; the phone was not touched";
+        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}} << "old.bin" << 1 << false
+                                      << false << "the backup download failed: the phone does not answer";
+        QTest::newRow("backup cannot be saved") << PhoneState{imageOf(Three), {}, {}, {}, {}} << "adir" << 1 << false
+                                                << false << "@adir: cannot be written: Is a directory";
         QTest::newRow("write fails after the backup")
             << PhoneState{imageOf(Three), {}, {}, {}, {-5}} << "old.bin" << 1 << true << true
             << "may now be empty; running the same upload again restores them (the favourites as they were are in "
@@ -376,7 +384,8 @@ private slots:
         QCOMPARE(QFileInfo(path(backup)).isFile(), backedUp);
         if (backedUp)
             QCOMPARE(readAll(path(backup)), imageOf(Three));
-        const bool called = tool.phone.calls.filter(QRegularExpression(QStringLiteral("^(Clear|Write)NVMFile"))).size() > 0;
+        const bool called =
+            tool.phone.calls.filter(QRegularExpression(QStringLiteral("^(Clear|Write)NVMFile"))).size() > 0;
         QCOMPARE(called, touched);
         if (!touched)
             QCOMPARE(tool.phone.file, imageOf(Three));

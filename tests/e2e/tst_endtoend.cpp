@@ -22,7 +22,8 @@ using namespace linkwell::testing;
 
 namespace {
 
-const Entries Seeded{{"Seznam", "wap.seznam.example"}, {"Po\xe8\x61\x73\xed", "wap.pocasi.example"},
+const Entries Seeded{{"Seznam", "wap.seznam.example"},
+                     {"Po\xe8\x61\x73\xed", "wap.pocasi.example"},
                      {"Two  blanks", "wap.blanks.example"}};
 
 struct Rig {
@@ -32,8 +33,7 @@ struct Rig {
         seedFile.open(QIODevice::WriteOnly);
         seedFile.write(imageOf(seed));
         seedFile.close();
-        QVERIFY(sim.start(QStringList{"--dir", dir.filePath("phone"), "--seed", seedFile.fileName()} +
-                          phoneOptions));
+        QVERIFY(sim.start(QStringList{"--dir", dir.filePath("phone"), "--seed", seedFile.fileName()} + phoneOptions));
         qputenv("LINKWELL_COM1", sim.device().toLocal8Bit());
         form = std::make_unique<MainWindow>(notices, dir.path());
         form->setPhone(phone);
@@ -73,9 +73,9 @@ void TestEndToEnd::downloadEditUploadAndReadBack()
     QCOMPARE(entriesOf(w.store()), Seeded);
     QCOMPARE(control<ListBox>(w, "ListBox1")->itemTexts(),
              (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
-    QCOMPARE(rig.history().mid(1), (QStringList{"* Everything OK, GBP mode is initialized.",
-                                                "* Real size of received NVM file: 96 byte(s).",
-                                                "* Actual data size: 96", "* Everything OK, GBP mode closed."}));
+    QCOMPARE(rig.history().mid(1),
+             (QStringList{"* Everything OK, GBP mode is initialized.", "* Real size of received NVM file: 96 byte(s).",
+                          "* Actual data size: 96", "* Everything OK, GBP mode closed."}));
 
     // Edit the second entry in place, insert one after it, delete the first.
     control<ListBox>(w, "ListBox1")->setItemIndex(1);
@@ -96,10 +96,11 @@ void TestEndToEnd::downloadEditUploadAndReadBack()
     control<QPushButton>(w, "btnUpload")->click();
     const QByteArray image = imageOf(edited);
     QCOMPARE(rig.phoneFile(), image + QByteArray(2000 - image.size(), '\0'));
-    QCOMPARE(rig.history().mid(5), (QStringList{"* Everything OK, GBP mode is initialized.",
-                                                "* Everything OK, your data are now stored in the phone.",
-                                                QStringLiteral("* Uploaded %1/2000 bytes (max. 1998).").arg(image.size()),
-                                                "* Everything OK, GBP mode closed."}));
+    QCOMPARE(rig.history().mid(5),
+             (QStringList{"* Everything OK, GBP mode is initialized.",
+                          "* Everything OK, your data are now stored in the phone.",
+                          QStringLiteral("* Uploaded %1/2000 bytes (max. 1998).").arg(image.size()),
+                          "* Everything OK, GBP mode closed."}));
 
     // A second window reads back what the first one wrote.
     RecordingNotices otherNotices;

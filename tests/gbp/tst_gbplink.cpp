@@ -162,7 +162,7 @@ private slots:
         clock.start();
         QCOMPARE(InitGBPMode(1), GBP_NO_ANSWER);
         QVERIFY2(waitedOut(clock.elapsed(), 3 * 400), qPrintable(ms(clock))); // three tries of the first AT
-        QCOMPARE(EndGBPMode(), GBP_NOT_OPEN); // the port was let go
+        QCOMPARE(EndGBPMode(), GBP_NOT_OPEN);                                 // the port was let go
     }
 
     void phoneLeftInServiceMode()
@@ -216,9 +216,8 @@ private slots:
         QVERIFY(startPhone({}));
         QCOMPARE(InitGBPMode(1), GBP_OK);
         char buffer[16] = {};
-        const std::int32_t result = reading
-            ? ReadNVMFile(2, 1, nullBuffer ? nullptr : buffer, size)
-            : WriteNVMFile(2, 1, nullBuffer ? nullptr : buffer, size);
+        const std::int32_t result = reading ? ReadNVMFile(2, 1, nullBuffer ? nullptr : buffer, size)
+                                            : WriteNVMFile(2, 1, nullBuffer ? nullptr : buffer, size);
         QCOMPARE(result, GBP_BAD_ARGUMENT);
         QCOMPARE(GetNVMFileSize(2, 1), 0); // the link is unharmed
     }
@@ -384,8 +383,8 @@ private slots:
         QTest::newRow("every answer spoilt") << QStringList{"--corrupt", "all"} << GBP_PROTOCOL_ERROR;
         QTest::newRow("spoilt from the third chunk") << QStringList{"--corrupt", "3-"} << GBP_PROTOCOL_ERROR;
         QTest::newRow("first chunk refused") << QStringList{"--write-status", "2"} << GBP_STATUS_RESULT(2);
-        QTest::newRow("fourth chunk refused") << QStringList{"--write-status", "7", "--write-status-from", "4"}
-                                              << GBP_STATUS_RESULT(7);
+        QTest::newRow("fourth chunk refused")
+            << QStringList{"--write-status", "7", "--write-status-from", "4"} << GBP_STATUS_RESULT(7);
         // 1200 baud still carries the AT commands in time, but a chunk of
         // 530 bytes needs 4.4 s to arrive, far past the reply time-out.
         QTest::newRow("line too slow") << QStringList{"--baud", "1200"} << GBP_PROTOCOL_ERROR;
@@ -425,8 +424,7 @@ private slots:
         auto run = [&](int who, bool reading) {
             for (int i = 0; i < Rounds; ++i) {
                 QByteArray buffer(2000, '\0');
-                results[who].push_back(reading ? ReadNVMFile(2, 1, buffer.data(), 2000)
-                                               : GetNVMFileSize(2, 1));
+                results[who].push_back(reading ? ReadNVMFile(2, 1, buffer.data(), 2000) : GetNVMFileSize(2, 1));
                 contents[who].push_back(reading ? buffer.left(1998) : QByteArray());
             }
         };
@@ -545,7 +543,7 @@ private slots:
         QCOMPARE(ReadNVMFile(2, 1, buffer.data(), size), 2600);
         QCOMPARE(buffer.left(size), expected.left(size));
         QCOMPARE(buffer.mid(size), QByteArray(2048 - size, '\x55')); // nothing past the size given
-        QCOMPARE(GetNVMFileSize(2, 1), 2600); // and the link is still in step
+        QCOMPARE(GetNVMFileSize(2, 1), 2600);                        // and the link is still in step
     }
 
 private:

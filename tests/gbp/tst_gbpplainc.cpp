@@ -50,8 +50,7 @@ private slots:
         QVERIFY(program.waitForFinished(30000));
         const QByteArray output = program.readAllStandardOutput();
         const QByteArray errors = program.readAllStandardError();
-        QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
-                 output.constData());
+        QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0, output.constData());
         QCOMPARE(output, QByteArray("read ") + QByteArray::number(size) + " bytes\n");
         QCOMPARE(errors, QByteArray());
     }

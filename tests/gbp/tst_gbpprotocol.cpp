@@ -86,8 +86,8 @@ private slots:
         QTest::addColumn<Bytes>("onTheLine");
         QTest::newRow("size of file 2/1, sequence 01")
             << int(FileSize) << Bytes{0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}
-            << Bytes{0x7E, 0x10, 0x01, 0x00, 0x08, 0x00, 0x02, 0x00, 0x00, 0x00,
-                     0x01, 0x00, 0x00, 0x00, 0x8E, 0x94, 0x7E};
+            << Bytes{0x7E, 0x10, 0x01, 0x00, 0x08, 0x00, 0x02, 0x00, 0x00,
+                     0x00, 0x01, 0x00, 0x00, 0x00, 0x8E, 0x94, 0x7E};
         QTest::newRow("its answer, 2000 bytes")
             << int(FileSize | AnswerBit) << Bytes{0xD0, 0x07, 0x00, 0x00}
             << Bytes{0x7E, 0x90, 0x01, 0x00, 0x04, 0x00, 0xD0, 0x07, 0x00, 0x00, 0x98, 0xDF, 0x7E};
@@ -167,17 +167,17 @@ private slots:
         QVERIFY(std::get<Frame>(found[0]) == sent);
     }
 
-    void tooLargeToEncode()
-    {
-        QVERIFY(!encode(frame(WriteChunk, 1, Bytes(MaxPayload + 1, 0))));
-    }
+    void tooLargeToEncode() { QVERIFY(!encode(frame(WriteChunk, 1, Bytes(MaxPayload + 1, 0)))); }
 
     void findsFrameAfterNoise_data()
     {
         QTest::addColumn<QByteArray>("noise");
         QTest::addColumn<int>("errors");
         QTest::newRow("no flag") << QByteArray("\x01\x02garbage\x7D", 11) << 0;
-        QTest::newRow("a flag inside") << QByteArray("ab\x7E" "cdefghij", 11) << 1;
+        QTest::newRow("a flag inside") << QByteArray(
+            "ab\x7E"
+            "cdefghij",
+            11) << 1;
         QTest::newRow("escape before the frame") << QByteArray("\x7E\x7D", 2) << 1;
         QTest::newRow("overlong") << QByteArray(1, '\x7E') + QByteArray(int(MaxBody) + 10, 'z') << 1;
     }
@@ -210,8 +210,7 @@ private slots:
         const auto found = decode(bytes);
         QCOMPARE(found.size(), size_t(1));
         QCOMPARE(int(std::get<FrameError>(found[0])), error);
-        QCOMPARE(int(std::get<FrameError>(decode(QByteArray("\x7E\x01\x02\x7E", 4))[0])),
-                 int(FrameError::TooShort));
+        QCOMPARE(int(std::get<FrameError>(decode(QByteArray("\x7E\x01\x02\x7E", 4))[0])), int(FrameError::TooShort));
     }
 
     void decodesInPieces()

@@ -12,14 +12,18 @@ using namespace linkwell::testing;
 namespace {
 
 const QString InitOk = QStringLiteral("Everything OK, GBP mode is initialized.");
-const QString InitBusy = QStringLiteral("The library is already accessed to some port, it cannot use "
-                                        "two ports at once. Call the EndGBPMode first.");
-const QString InitNoPort = QStringLiteral("Unable to access the specified device (port). May be the "
-                                          "bad port number (i.e. it does not exist).");
-const QString InitSilent = QStringLiteral("The phone does not respond to AT commands. May be it's not "
-                                          "properly connected.");
-const QString ReadFailed = QStringLiteral("Communication error. An error occured in the GBP protocol "
-                                          "(bad checksum etc.).");
+const QString InitBusy = QStringLiteral(
+    "The library is already accessed to some port, it cannot use "
+    "two ports at once. Call the EndGBPMode first.");
+const QString InitNoPort = QStringLiteral(
+    "Unable to access the specified device (port). May be the "
+    "bad port number (i.e. it does not exist).");
+const QString InitSilent = QStringLiteral(
+    "The phone does not respond to AT commands. May be it's not "
+    "properly connected.");
+const QString ReadFailed = QStringLiteral(
+    "Communication error. An error occured in the GBP protocol "
+    "(bad checksum etc.).");
 const QString EndOk = QStringLiteral("Everything OK, GBP mode closed.");
 const QString WriteOk = QStringLiteral("Everything OK, your data are now stored in the phone.");
 const QString WriteFailed = QStringLiteral(
@@ -104,10 +108,9 @@ void TestFavouritesTransfer::downloadsThreeEntries()
 
     QCOMPARE(b.download(3), DownloadOutcome::Loaded);
 
-    QCOMPARE(b.history, (QStringList{initLine, received(2000),
-                                     QStringLiteral("Actual data size: %1").arg(image.size()), EndOk}));
-    QCOMPARE(b.phone.calls,
-             (QStringList{"InitGBPMode(3)", "ReadNVMFile(2,1,2000)", "EndGBPMode()"}));
+    QCOMPARE(b.history,
+             (QStringList{initLine, received(2000), QStringLiteral("Actual data size: %1").arg(image.size()), EndOk}));
+    QCOMPARE(b.phone.calls, (QStringList{"InitGBPMode(3)", "ReadNVMFile(2,1,2000)", "EndGBPMode()"}));
     QCOMPARE(b.store.count(), 3);
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(b.store.name(i), entries[i].first);
@@ -124,20 +127,18 @@ void TestFavouritesTransfer::failedDownloadKeepsTheList_data()
     QTest::addColumn<QStringList>("notices");
     QTest::addColumn<int>("outcome");
 
-    QTest::newRow("no such port") << QList<int>{-2} << QList<int>{} << QStringList{InitNoPort}
-                                  << QStringList{"beep"} << int(DownloadOutcome::LinkFailed);
-    QTest::newRow("silent phone") << QList<int>{-3} << QList<int>{} << QStringList{InitSilent}
-                                  << QStringList{"beep"} << int(DownloadOutcome::LinkFailed);
+    QTest::newRow("no such port") << QList<int>{-2} << QList<int>{} << QStringList{InitNoPort} << QStringList{"beep"}
+                                  << int(DownloadOutcome::LinkFailed);
+    QTest::newRow("silent phone") << QList<int>{-3} << QList<int>{} << QStringList{InitSilent} << QStringList{"beep"}
+                                  << int(DownloadOutcome::LinkFailed);
     QTest::newRow("uncovered init code") << QList<int>{-9} << QList<int>{} << QStringList{QString()}
                                          << QStringList{"beep"} << int(DownloadOutcome::LinkFailed);
-    QTest::newRow("read fails")
-        << QList<int>{} << QList<int>{-5}
-        << QStringList{InitOk, ReadFailed, "Actual data size: 0", EndOk}
-        << QStringList{"beep", "message: Bad header"} << int(DownloadOutcome::NotLoaded);
-    QTest::newRow("empty file")
-        << QList<int>{} << QList<int>{0}
-        << QStringList{InitOk, "Zero-length section.", "Actual data size: 0", EndOk}
-        << QStringList{"beep", "message: Bad header"} << int(DownloadOutcome::NotLoaded);
+    QTest::newRow("read fails") << QList<int>{} << QList<int>{-5}
+                                << QStringList{InitOk, ReadFailed, "Actual data size: 0", EndOk}
+                                << QStringList{"beep", "message: Bad header"} << int(DownloadOutcome::NotLoaded);
+    QTest::newRow("empty file") << QList<int>{} << QList<int>{0}
+                                << QStringList{InitOk, "Zero-length section.", "Actual data size: 0", EndOk}
+                                << QStringList{"beep", "message: Bad header"} << int(DownloadOutcome::NotLoaded);
 }
 
 void TestFavouritesTransfer::failedDownloadKeepsTheList()
@@ -213,8 +214,8 @@ void TestFavouritesTransfer::uploads()
     QVERIFY(b.upload(2));
 
     QCOMPARE(b.history, (QStringList{initLine, WriteOk, "Uploaded 36/2000 bytes (max. 1998).", EndOk}));
-    QCOMPARE(b.phone.calls, (QStringList{"InitGBPMode(2)", "ClearNVMFile(2,1)",
-                                         "WriteNVMFile(2,1,2000)", "EndGBPMode()"}));
+    QCOMPARE(b.phone.calls,
+             (QStringList{"InitGBPMode(2)", "ClearNVMFile(2,1)", "WriteNVMFile(2,1,2000)", "EndGBPMode()"}));
     const QByteArray image = imageOf({{"A", "B"}, {"Seznam", "wap.seznam.cz"}});
     QCOMPARE(b.phone.file, image + QByteArray(2000 - image.size(), '\0'));
     QCOMPARE(b.store.count(), 2);

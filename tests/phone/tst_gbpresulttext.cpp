@@ -8,35 +8,43 @@ using linkwell::GbpResultText;
 namespace {
 
 const QString initOk = "Everything OK, GBP mode is initialized.";
-const QString initBusy = "The library is already accessed to some port, it cannot use two ports at once. "
-                         "Call the EndGBPMode first.";
-const QString initNoDevice = "Unable to access the specified device (port). May be the bad port number "
-                             "(i.e. it does not exist).";
+const QString initBusy =
+    "The library is already accessed to some port, it cannot use two ports at once. "
+    "Call the EndGBPMode first.";
+const QString initNoDevice =
+    "Unable to access the specified device (port). May be the bad port number "
+    "(i.e. it does not exist).";
 const QString initNoAnswer = "The phone does not respond to AT commands. May be it's not properly connected.";
 const QString endOk = "Everything OK, GBP mode closed.";
-const QString endNotOpen = "No port is open now, you can call this only after successfully initialize of "
-                           "GBP mode.";
+const QString endNotOpen =
+    "No port is open now, you can call this only after successfully initialize of "
+    "GBP mode.";
 const QString zeroLength = "Zero-length section.";
 const QString notInitialized = "The GBP mode is not initialized. Call the InitGBPMode function first.";
 const QString protocolError = "Communication error. An error occured in the GBP protocol (bad checksum etc.).";
 const QString nullOutBuf = "Some argument passed to function is invalid (the OutBuf is NULL).";
-const QString sizeStatus = "The status of GBP frame wasn't zero (OK). May occur when the specified "
-                           "section/subsection does not exist, but can mean anything.";
-const QString readStatus = "The status byte of the GBP frame wasn't zero. This may means that the specified "
-                           "NVM file is clean or does not exist.";
+const QString sizeStatus =
+    "The status of GBP frame wasn't zero (OK). May occur when the specified "
+    "section/subsection does not exist, but can mean anything.";
+const QString readStatus =
+    "The status byte of the GBP frame wasn't zero. This may means that the specified "
+    "NVM file is clean or does not exist.";
 const QString writeOk = "Everything OK, your data are now stored in the phone.";
 const QString writeNotOpen = "No port is open. You have to initialize the GBP mode on some port to call this.";
-const QString writeProtocol = "Communication error. This means that some went wrong in the communication "
-                              "protocol, i.e. wrong checksum, timeout, etc. or the specified "
-                              "section/subsection does not exist.";
+const QString writeProtocol =
+    "Communication error. This means that some went wrong in the communication "
+    "protocol, i.e. wrong checksum, timeout, etc. or the specified "
+    "section/subsection does not exist.";
 const QString nullInBuf = "Some argument passed to function is invalid (the InBuf is NULL).";
-const QString writeStatus = "The status byte of the GBP frame wasn't zero. That means an error in the "
-                            "parameters or the phone state.";
+const QString writeStatus =
+    "The status byte of the GBP frame wasn't zero. That means an error in the "
+    "parameters or the phone state.";
 const QString clearOk = "Everything OK, the file is successfully cleared.";
 const QString clearNotOpen = "The port is not open. You can call this only with GBP mode properly initialized.";
 const QString clearProtocol = "An communication error occured (received a bad GBP frame, no response, etc.)";
-const QString clearStatus = "The status of GBP frame wasn't zero (OK). This may occur when the specified "
-                            "section/subsection does not exist, but it can mean anything.";
+const QString clearStatus =
+    "The status of GBP frame wasn't zero (OK). This may occur when the specified "
+    "section/subsection does not exist, but it can mean anything.";
 
 constexpr std::int32_t Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();

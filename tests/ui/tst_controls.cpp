@@ -70,14 +70,22 @@ void TestControls::errorBoxText_data()
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QString>("shown");
     // ")" sorts before ".", so the store's index failure is shown as it is.
-    QTest::newRow("ends in parenthesis") << "List index out of bounds (-1)" << "List index out of bounds (-1)";
-    QTest::newRow("ends in full stop") << "Disk full." << "Disk full.";
-    QTest::newRow("ends in comma") << "Odd," << "Odd,";
-    QTest::newRow("ends in exclamation") << "Stop!" << "Stop!";
-    QTest::newRow("ends in hyphen") << "a-" << "a-";
-    QTest::newRow("ends in slash") << "a/" << "a/.";
-    QTest::newRow("ends in digit") << "Code 7" << "Code 7.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("ends in parenthesis") << "List index out of bounds (-1)"
+                                         << "List index out of bounds (-1)";
+    QTest::newRow("ends in full stop") << "Disk full."
+                                       << "Disk full.";
+    QTest::newRow("ends in comma") << "Odd,"
+                                   << "Odd,";
+    QTest::newRow("ends in exclamation") << "Stop!"
+                                         << "Stop!";
+    QTest::newRow("ends in hyphen") << "a-"
+                                    << "a-";
+    QTest::newRow("ends in slash") << "a/"
+                                   << "a/.";
+    QTest::newRow("ends in digit") << "Code 7"
+                                   << "Code 7.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestControls::errorBoxText()
@@ -97,8 +105,8 @@ void TestControls::guardShowsEscapedFailures()
     int ran = 0;
     runGuarded(notices, [&] { ++ran; });
     QCOMPARE(ran, 1);
-    QCOMPARE(notices.log, QStringList({"error: List index out of bounds (-1)", "error: Broken",
-                                       "error: Unknown failure"}));
+    QCOMPARE(notices.log,
+             QStringList({"error: List index out of bounds (-1)", "error: Broken", "error: Unknown failure"}));
 }
 
 void TestControls::cp1250RoundTripsEveryByte()
@@ -236,10 +244,13 @@ void TestControls::textBoxPasteIsFilteredAndCut()
 void TestControls::textBoxKeepsNoBreakSpaceWhenEdited()
 {
     TextBox box;
-    box.setText("a\xA0" "b");
+    box.setText(
+        "a\xA0"
+        "b");
     box.moveCursor(QTextCursor::End);
     QTest::keyClicks(&box, "c");
-    QCOMPARE(box.text(), QByteArray("a\xA0" "bc"));
+    QCOMPARE(box.text(), QByteArray("a\xA0"
+                                    "bc"));
 }
 
 void TestControls::textBoxHistoryLines()
@@ -261,17 +272,16 @@ void TestControls::textBoxKeepsBreaksTheUserDidNotType_data()
     QTest::addColumn<int>("edit");
     QTest::addColumn<QByteArray>("after");
     const QByteArray mixed("a\rb\nc\r\nd");
-    QTest::newRow("bare CR, a character typed elsewhere") << QByteArray("a\rb") << int(Edit::TypeAtEnd)
-                                                          << QByteArray("a\rbx");
-    QTest::newRow("bare LF, a character typed elsewhere") << QByteArray("a\nb") << int(Edit::TypeAtEnd)
-                                                          << QByteArray("a\nbx");
+    QTest::newRow("bare CR, a character typed elsewhere")
+        << QByteArray("a\rb") << int(Edit::TypeAtEnd) << QByteArray("a\rbx");
+    QTest::newRow("bare LF, a character typed elsewhere")
+        << QByteArray("a\nb") << int(Edit::TypeAtEnd) << QByteArray("a\nbx");
     QTest::newRow("all three kinds, typed elsewhere") << mixed << int(Edit::TypeAtEnd) << mixed + "x";
     QTest::newRow("a typed break is CR LF, the others stay")
         << mixed << int(Edit::EnterAtStart) << QByteArray("\r\n") + mixed;
     QTest::newRow("the deleted break goes, the others stay")
         << mixed << int(Edit::DeleteFirstBreak) << QByteArray("ab\nc\r\nd");
-    QTest::newRow("retyped from scratch: CR LF") << QByteArray("a\rb") << int(Edit::ReplaceAll)
-                                                 << QByteArray("p\r\nq");
+    QTest::newRow("retyped from scratch: CR LF") << QByteArray("a\rb") << int(Edit::ReplaceAll) << QByteArray("p\r\nq");
 }
 
 void TestControls::textBoxKeepsBreaksTheUserDidNotType()
@@ -312,11 +322,12 @@ void TestControls::textBoxRefusalsAreHeard_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QByteArray>("after");
     QTest::addColumn<int>("refusals");
-    QTest::newRow("a character the code page lacks") << QByteArray("a") << QString::fromUtf8("Ж") << QByteArray("a") << 1;
+    QTest::newRow("a character the code page lacks")
+        << QByteArray("a") << QString::fromUtf8("Ж") << QByteArray("a") << 1;
     QTest::newRow("past the limit") << QByteArray(255, 'a') << QStringLiteral("b") << QByteArray(255, 'a') << 1;
     QTest::newRow("one refusal each") << QByteArray("a") << QString::fromUtf8("ЖbЖ") << QByteArray("ab") << 2;
-    QTest::newRow("held characters are heard as nothing") << QByteArray() << QString::fromUtf8("řł€")
-                                                          << QByteArray("\xF8\xB3\x80") << 0;
+    QTest::newRow("held characters are heard as nothing")
+        << QByteArray() << QString::fromUtf8("řł€") << QByteArray("\xF8\xB3\x80") << 0;
 }
 
 void TestControls::textBoxRefusalsAreHeard()
@@ -342,9 +353,10 @@ void TestControls::textBoxDropFitsWholeOrNotAtAll_data()
     QTest::addColumn<QByteArray>("after");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("fits") << QByteArray("ab") << QStringLiteral("xy") << QByteArray("xyab") << true;
-    QTest::newRow("fits exactly") << QByteArray(253, 'a') << QStringLiteral("xy") << "xy" + QByteArray(253, 'a') << true;
-    QTest::newRow("one too many: refused whole") << QByteArray(254, 'a') << QStringLiteral("xy") << QByteArray(254, 'a')
-                                                 << false;
+    QTest::newRow("fits exactly") << QByteArray(253, 'a') << QStringLiteral("xy") << "xy" + QByteArray(253, 'a')
+                                  << true;
+    QTest::newRow("one too many: refused whole")
+        << QByteArray(254, 'a') << QStringLiteral("xy") << QByteArray(254, 'a') << false;
     QTest::newRow("a character the box cannot hold: refused whole")
         << QByteArray("ab") << QString::fromUtf8("xЖ") << QByteArray("ab") << false;
     QTest::newRow("U+0001, which would end a name in the image: refused whole")

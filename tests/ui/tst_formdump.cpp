@@ -31,23 +31,25 @@ namespace {
 // same on every machine ("Delete entry" takes btnDelete from 61 to 64 pixels
 // even there); the other fonts are tst_mainwindow's textsShowWhole.
 const QString DumpFont = u"Nimbus Sans"_s;
-const QString RegenerateHint =
-    u"if the form changed on purpose, run scripts/update-golden and read `git diff`"_s;
+const QString RegenerateHint = u"if the form changed on purpose, run scripts/update-golden and read `git diff`"_s;
 
-bool updating() {
+bool updating()
+{
     return qEnvironmentVariableIntValue("LINKWELL_UPDATE_GOLDEN") == 1;
 }
 
-template <class E> QString key(E value) {
+template <class E> QString key(E value)
+{
     return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
 }
 
-QString quoted(QString text) {
-    return u'"' + text.replace(u'\\', u"\\\\"_s).replace(u'"', u"\\\""_s).replace(u'\n', u"\\n"_s) +
-           u'"';
+QString quoted(QString text)
+{
+    return u'"' + text.replace(u'\\', u"\\\\"_s).replace(u'"', u"\\\""_s).replace(u'\n', u"\\n"_s) + u'"';
 }
 
-QString fontOf(const QWidget* w) {
+QString fontOf(const QWidget* w)
+{
     return u"font=%1 %2pt"_s.arg(quoted(w->font().family())).arg(w->font().pointSize());
 }
 
@@ -56,7 +58,8 @@ QString fontOf(const QWidget* w) {
 // its width, by the edge it keeps (the right one for a right-aligned count),
 // and no label or button with its font. Whether texts show whole is
 // tst_mainwindow's textsShowWhole.
-QString describe(const QWidget* w) {
+QString describe(const QWidget* w)
+{
     const QRect g = w->geometry();
     const auto* label = qobject_cast<const QLabel*>(w);
     const bool textLabel = label && label->pixmap().isNull();
@@ -79,20 +82,18 @@ QString describe(const QWidget* w) {
     }
     if (const auto* box = qobject_cast<const QPlainTextEdit*>(w))
         parts << (box->isReadOnly() ? u"read-only"_s : u"editable"_s) << fontOf(w)
-              << u"wrap="_s + key(box->lineWrapMode())
-              << u"vscroll="_s + key(box->verticalScrollBarPolicy())
+              << u"wrap="_s + key(box->lineWrapMode()) << u"vscroll="_s + key(box->verticalScrollBarPolicy())
               << u"hscroll="_s + key(box->horizontalScrollBarPolicy());
     if (const auto* list = qobject_cast<const QListWidget*>(w))
         parts << u"selection="_s + key(list->selectionMode());
-    if (const auto* frame = qobject_cast<const QFrame*>(w);
-        frame && w->metaObject() == &QFrame::staticMetaObject)
+    if (const auto* frame = qobject_cast<const QFrame*>(w); frame && w->metaObject() == &QFrame::staticMetaObject)
         parts << u"frame=%1,%2"_s.arg(key(frame->frameShape()), key(frame->frameShadow()));
     if (textLabel)
         parts << u"text="_s + quoted(label->text());
     else if (label)
         parts << u"align=%1 scaled=%2"_s
-                     .arg(QString::fromLatin1(
-                         QMetaEnum::fromType<Qt::Alignment>().valueToKeys(int(label->alignment()))))
+                     .arg(
+                         QString::fromLatin1(QMetaEnum::fromType<Qt::Alignment>().valueToKeys(int(label->alignment()))))
                      .arg(label->hasScaledContents());
     if (!w->toolTip().isEmpty())
         parts << u"tip="_s + quoted(w->toolTip());
@@ -101,11 +102,11 @@ QString describe(const QWidget* w) {
 
 // The form's controls are the named children, each indented under its parent;
 // Qt's own parts of a control (viewports, scroll bars) are not the form's.
-void describeChildren(const QWidget* parent, int depth, QStringList& out) {
+void describeChildren(const QWidget* parent, int depth, QStringList& out)
+{
     for (const QObject* child : parent->children()) {
         const auto* w = qobject_cast<const QWidget*>(child);
-        if (w && !w->isWindow() && !w->objectName().isEmpty() &&
-            !w->objectName().startsWith(u"qt_"_s)) {
+        if (w && !w->isWindow() && !w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_"_s)) {
             out << QString(2 * depth, u' ') + describe(w);
             describeChildren(w, depth + 1, out);
         }
@@ -113,9 +114,9 @@ void describeChildren(const QWidget* parent, int depth, QStringList& out) {
 }
 
 // The window's own line, its controls, and the controls Tab visits in order.
-QStringList dump(QWidget* window) {
-    QStringList out{describe(window) + u" title="_s + quoted(window->windowTitle()) + u' ' +
-                    fontOf(window)};
+QStringList dump(QWidget* window)
+{
+    QStringList out{describe(window) + u" title="_s + quoted(window->windowTitle()) + u' ' + fontOf(window)};
     describeChildren(window, 1, out);
     QStringList order;
     for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
@@ -129,10 +130,10 @@ QStringList dump(QWidget* window) {
 class TestFormDump : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         const QStringList installed = QFontDatabase::families();
-        if (!std::any_of(installed.begin(), installed.end(),
-                         [](const QString& f) { return f.startsWith(DumpFont); })) {
+        if (!std::any_of(installed.begin(), installed.end(), [](const QString& f) { return f.startsWith(DumpFont); })) {
             // Files written in another font would fail everywhere else.
             const QByteArray missing =
                 (DumpFont + u" is not installed here (Debian package fonts-urw-base35)"_s).toUtf8();
@@ -147,13 +148,15 @@ private slots:
         }
     }
 
-    void matchesGolden_data() {
+    void matchesGolden_data()
+    {
         QTest::addColumn<QString>("window");
         QTest::newRow("main window") << u"TForm1"_s;
         QTest::newRow("new-entry dialog") << u"TForm2"_s;
     }
 
-    void matchesGolden() {
+    void matchesGolden()
+    {
         QFETCH(QString, window);
         QTemporaryDir dir;
         testing::RecordingNotices notices;
@@ -162,22 +165,19 @@ private slots:
             shown = std::make_unique<MainWindow>(notices, dir.path());
         else
             shown = std::make_unique<NewEntryDialog>(notices);
-        QVERIFY2(QFontInfo(shown->font()).family().startsWith(DumpFont),
-                 qPrintable(QFontInfo(shown->font()).family()));
+        QVERIFY2(QFontInfo(shown->font()).family().startsWith(DumpFont), qPrintable(QFontInfo(shown->font()).family()));
         const QStringList actual = dump(shown.get());
         QCOMPARE(notices.log, QStringList());
 
         QFile file(QStringLiteral(LINKWELL_GOLDEN_DIR "/%1.txt").arg(window));
         if (updating()) {
-            QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate),
-                     qPrintable(file.fileName()));
+            QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.fileName()));
             const QByteArray bytes = (actual.join(u'\n') + u'\n').toUtf8();
             QCOMPARE(file.write(bytes), bytes.size());
             qInfo("wrote %s", qPrintable(file.fileName()));
             return;
         }
-        QVERIFY2(file.open(QIODevice::ReadOnly),
-                 qPrintable(file.fileName() + u" is missing; "_s + RegenerateHint));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName() + u" is missing; "_s + RegenerateHint));
         QStringList expected = QString::fromUtf8(file.readAll()).split(u'\n');
         if (expected.last().isEmpty())
             expected.removeLast();
@@ -185,8 +185,7 @@ private slots:
             const QString want = i < expected.size() ? expected.at(i) : u"<end of file>"_s;
             const QString got = i < actual.size() ? actual.at(i) : u"<end of window>"_s;
             QVERIFY2(want == got,
-                     qPrintable(u"%1 line %2 differs\n   expected: %3\n   actual:   %4\n   %5"_s
-                                    .arg(file.fileName())
+                     qPrintable(u"%1 line %2 differs\n   expected: %3\n   actual:   %4\n   %5"_s.arg(file.fileName())
                                     .arg(i + 1)
                                     .arg(want, got, RegenerateHint)));
         }

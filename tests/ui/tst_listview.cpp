@@ -305,10 +305,10 @@ void TestListView::leaveEditModeRefusals_data()
     QTest::addColumn<QByteArray>("storedName");
 
     const QByteArray stored(10, 'N');
-    QTest::newRow("empty name and too long: size first") << true << QByteArray() << false << 19
-                                                         << "Too many characters." << stored;
-    QTest::newRow("empty name and empty URL: name first") << true << QByteArray() << true << 0
-                                                          << "Name section is clear!" << stored;
+    QTest::newRow("empty name and too long: size first")
+        << true << QByteArray() << false << 19 << "Too many characters." << stored;
+    QTest::newRow("empty name and empty URL: name first")
+        << true << QByteArray() << true << 0 << "Name section is clear!" << stored;
     QTest::newRow("empty URL") << false << QByteArray() << true << 0 << "URL section is clear!" << stored;
     QTest::newRow("one blank is a name") << true << QByteArray(" ") << false << 0 << "" << QByteArray(" ");
     QTest::newRow("line break kept") << true << QByteArray("a|b") << false << 0 << "" << QByteArray("a\r\nb");
@@ -362,9 +362,8 @@ void TestListView::deleteEntry_data()
     QTest::newRow("5 of 5") << 5 << 4 << true << QList<QByteArray>{"name1", "name2", "name3", "name4"} << 3
                             << QByteArray("name4") << "4";
     QTest::newRow("the only entry") << 1 << 0 << true << QList<QByteArray>{} << -1 << QByteArray() << "0";
-    QTest::newRow("answered No") << 5 << 2 << false
-                                 << QList<QByteArray>{"name1", "name2", "name3", "name4", "name5"} << 2
-                                 << QByteArray("name3") << "3";
+    QTest::newRow("answered No") << 5 << 2 << false << QList<QByteArray>{"name1", "name2", "name3", "name4", "name5"}
+                                 << 2 << QByteArray("name3") << "3";
 }
 
 void TestListView::deleteEntry()
@@ -461,20 +460,27 @@ void TestListView::moveEntry()
 }
 
 // The columns of the enabled-state table, in this order.
-static const char* const StateControls[] = {"ListBox1", "chShowStyle", "EditStyle", "btnDelete", "btnUp", "btnDown",
-                                            "btnSaveFile", "btnUpload", "btnNew", "btnDownload", "btnOpenFile"};
+static const char* const StateControls[] = {"ListBox1", "chShowStyle", "EditStyle",   "btnDelete",
+                                            "btnUp",    "btnDown",     "btnSaveFile", "btnUpload",
+                                            "btnNew",   "btnDownload", "btnOpenFile"};
 
 void TestListView::enabledStates_data()
 {
     QTest::addColumn<QString>("condition");
     QTest::addColumn<QString>("enabled"); // one 1 or 0 per column above
     QTest::addColumn<bool>("memosReadOnly");
-    QTest::newRow("at start") << "start" << "10000001111" << true;
-    QTest::newRow("list filled") << "filled" << "11111111111" << true;
-    QTest::newRow("edit mode") << "edit" << "00100000000" << false;
-    QTest::newRow("after leaving edit mode") << "left" << "11111111111" << true;
-    QTest::newRow("last entry deleted") << "deleted" << "10000001111" << true;
-    QTest::newRow("a load left the list empty") << "emptied" << "10000011111" << true;
+    QTest::newRow("at start") << "start"
+                              << "10000001111" << true;
+    QTest::newRow("list filled") << "filled"
+                                 << "11111111111" << true;
+    QTest::newRow("edit mode") << "edit"
+                               << "00100000000" << false;
+    QTest::newRow("after leaving edit mode") << "left"
+                                             << "11111111111" << true;
+    QTest::newRow("last entry deleted") << "deleted"
+                                        << "10000001111" << true;
+    QTest::newRow("a load left the list empty") << "emptied"
+                                                << "10000011111" << true;
 }
 
 void TestListView::enabledStates()
@@ -483,7 +489,10 @@ void TestListView::enabledStates()
     QFETCH(QString, enabled);
     QFETCH(bool, memosReadOnly);
 
-    Window w(numbered(condition == "emptied" ? 0 : condition == "deleted" ? 1 : 2), condition != "start" && condition != "emptied");
+    Window w(numbered(condition == "emptied"   ? 0
+                      : condition == "deleted" ? 1
+                                               : 2),
+             condition != "start" && condition != "emptied");
     if (condition == "emptied")
         w.form->showLoadedList();
     if (condition == "edit" || condition == "left")

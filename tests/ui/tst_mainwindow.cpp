@@ -86,16 +86,14 @@ void TestMainWindow::settingsFile_data()
     QTest::newRow("6") << content << QByteArray("6") << 0 << 6 << none << QStringList{line(6)} << none
                        << QByteArray("6");
     for (const char* bad : {"0", "7", "a", " "})
-        QTest::addRow("first byte '%s'", bad) << content << QByteArray(bad) << 0 << 1 << none
-                                              << QStringList{line(1)} << none << QByteArray("1");
+        QTest::addRow("first byte '%s'", bad)
+            << content << QByteArray(bad) << 0 << 1 << none << QStringList{line(1)} << none << QByteArray("1");
     QTest::newRow("empty") << content << QByteArray() << 0 << 1 << readError << QStringList{line(1)} << none
                            << QByteArray("1");
-    QTest::newRow("5 and a line break, closed with 2")
-        << content << QByteArray("5\r\n") << 2 << 5 << none << QStringList{line(5), line(2)} << none
-        << QByteArray("2\r\n");
-    QTest::newRow("longer file keeps its tail")
-        << content << QByteArray("3rest of it") << 6 << 3 << none << QStringList{line(3), line(6)} << none
-        << QByteArray("6rest of it");
+    QTest::newRow("5 and a line break, closed with 2") << content << QByteArray("5\r\n") << 2 << 5 << none
+                                                       << QStringList{line(5), line(2)} << none << QByteArray("2\r\n");
+    QTest::newRow("longer file keeps its tail") << content << QByteArray("3rest of it") << 6 << 3 << none
+                                                << QStringList{line(3), line(6)} << none << QByteArray("6rest of it");
     QTest::newRow("cannot be opened (a folder of that name)")
         << int(Before::Directory) << QByteArray() << 0 << 1 << readError << QStringList{line(1)} << writeError
         << QByteArray("<missing>");
@@ -125,18 +123,13 @@ void TestMainWindow::settingsFile()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("Linkwell.ini");
     switch (Before(before)) {
-    case Before::Missing:
-        break;
+    case Before::Missing: break;
     case Before::Symlink:
         QVERIFY(writeFile(dir.filePath("other"), content));
         QVERIFY(QFile::link(dir.filePath("other"), path));
         break;
-    case Before::Fifo:
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-        break;
-    case Before::Directory:
-        QVERIFY(QDir(dir.path()).mkdir("Linkwell.ini"));
-        break;
+    case Before::Fifo: QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0); break;
+    case Before::Directory: QVERIFY(QDir(dir.path()).mkdir("Linkwell.ini")); break;
     case Before::Content:
     case Before::ReadOnly: {
         QFile file(path);
@@ -167,7 +160,8 @@ void TestMainWindow::settingsFile()
     form.close();
     QCOMPARE(notices.log, closeNotices);
     QCOMPARE(readAll(Before(before) == Before::Symlink ? dir.filePath("other")
-                     : Before(before) == Before::Fifo ? dir.filePath("none") : path),
+                     : Before(before) == Before::Fifo  ? dir.filePath("none")
+                                                       : path),
              after);
 }
 
@@ -234,12 +228,11 @@ void TestMainWindow::settingsLocation()
                      | QFileDevice::ReadOther | QFileDevice::ExeOther;
     QVERIFY(QFile::setPermissions(root.path(), all | QFileDevice::WriteOwner));
     // Writable for the unprivileged user too, when it should be.
-    QVERIFY(QFile::setPermissions(program, programFolderWritable ? all | QFileDevice::WriteOwner | QFileDevice::WriteOther
-                                                                 : all));
+    QVERIFY(QFile::setPermissions(
+        program, programFolderWritable ? all | QFileDevice::WriteOwner | QFileDevice::WriteOther : all));
 
-    const QString chosen = asUnprivilegedUser([&] {
-        return settingsFolderFor(program, user) + u'|' + initialFileFolder(program, home);
-    });
+    const QString chosen =
+        asUnprivilegedUser([&] { return settingsFolderFor(program, user) + u'|' + initialFileFolder(program, home); });
     QCOMPARE(chosen, (settingsBeside ? program : user) + u'|' + (dialogsInProgramFolder ? program : home));
 }
 
@@ -314,8 +307,10 @@ void TestMainWindow::messageBoxesCentredAndWholeCaption_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("text");
-    QTest::newRow("a short message") << "Sony CMD-j6 Linkwell" << "Bad header";
-    QTest::newRow("a question") << "Confirm" << "File exists.\r\nOverwrite file?";
+    QTest::newRow("a short message") << "Sony CMD-j6 Linkwell"
+                                     << "Bad header";
+    QTest::newRow("a question") << "Confirm"
+                                << "File exists.\r\nOverwrite file?";
     QTest::newRow("a long message")
         << "Sony CMD-j6 Linkwell"
         << "The list is empty. Uploading it clears all favourites in the phone. Upload anyway?";
@@ -337,9 +332,9 @@ void TestMainWindow::messageBoxesCentredAndWholeCaption()
     QVERIFY(box.width() >= box.captionWidth());
     QVERIFY(box.captionWidth() > box.fontMetrics().horizontalAdvance(caption));
     const QPoint centre = form.screen()->availableGeometry().center();
-    QVERIFY2((box.frameGeometry().center() - centre).manhattanLength() <= 2,
-             qPrintable(QStringLiteral("box at %1,%2 %3x%4")
-                            .arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
+    QVERIFY2(
+        (box.frameGeometry().center() - centre).manhattanLength() <= 2,
+        qPrintable(QStringLiteral("box at %1,%2 %3x%4").arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
     box.close();
 }
 
@@ -407,8 +402,10 @@ void TestMainWindow::textsShowWhole()
             all << (label ? label->text() : button->text());
         for (const QString& text : all) {
             const int width = w->fontMetrics().horizontalAdvance(text);
-            QVERIFY2(width <= textRoom(w, w->width()),
-                     qPrintable(QStringLiteral("%1 \"%2\": %3 px in %4 px").arg(w->objectName(), text).arg(width).arg(textRoom(w, w->width()))));
+            QVERIFY2(width <= textRoom(w, w->width()), qPrintable(QStringLiteral("%1 \"%2\": %3 px in %4 px")
+                                                                      .arg(w->objectName(), text)
+                                                                      .arg(width)
+                                                                      .arg(textRoom(w, w->width()))));
         }
     }
     // Nor does a grown control cover its neighbour.

@@ -133,16 +133,14 @@ void TestNewEntry::addToListRefusal_data()
     QTest::addColumn<QString>("refusal");
 
     const QString tooMany = QStringLiteral("Too many characters.");
-    QTest::newRow("both empty: the name is reported") << QByteArray() << QByteArray() << 0
-                                                      << QStringLiteral("Name section is empty.");
-    QTest::newRow("empty URL") << QByteArray("n") << QByteArray() << 0
-                               << QStringLiteral("URL section is empty.");
+    QTest::newRow("both empty: the name is reported")
+        << QByteArray() << QByteArray() << 0 << QStringLiteral("Name section is empty.");
+    QTest::newRow("empty URL") << QByteArray("n") << QByteArray() << 0 << QStringLiteral("URL section is empty.");
     QTest::newRow("empty name and too long: the name first")
         << QByteArray() << QByteArray(300, 'u') << 1990 << QStringLiteral("Name section is empty.");
     QTest::newRow("1998 exactly") << QByteArray(2, 'n') << QByteArray(2, 'u') << 1990 << QString();
     QTest::newRow("1999") << QByteArray(3, 'n') << QByteArray(2, 'u') << 1990 << tooMany;
-    QTest::newRow("empty store: 255 + 255 fit") << QByteArray(255, 'n') << QByteArray(255, 'u') << 0
-                                                << QString();
+    QTest::newRow("empty store: 255 + 255 fit") << QByteArray(255, 'n') << QByteArray(255, 'u') << 0 << QString();
     QTest::newRow("a base size that would wrap 32 bits")
         << QByteArray("n") << QByteArray("u") << int(std::numeric_limits<std::int32_t>::max()) << tooMany;
 }
@@ -202,8 +200,7 @@ void TestNewEntry::refusedBeforeTheDialogOpens_data()
     QTest::newRow("100 small entries") << numbered(100) << QStringLiteral("Too many entries (100=max)");
     Entries bigHundred = numbered(99);
     bigHundred << qMakePair(QByteArray("x"), QByteArray(1500, 'u'));
-    QTest::newRow("100 entries, image too big as well")
-        << bigHundred << QStringLiteral("Too many entries (100=max)");
+    QTest::newRow("100 entries, image too big as well") << bigHundred << QStringLiteral("Too many entries (100=max)");
     QTest::newRow("image of 1993 bytes") << imageOfSize(1993) << QStringLiteral("Not enough memory");
     QTest::newRow("image that would not even fit") << imageOfSize(2500) << QStringLiteral("Not enough memory");
 }
@@ -261,9 +258,8 @@ void TestNewEntry::checksRunInOrder()
         afterEachClick << w.notices.log.join('/');
     });
     QVERIFY(w.leftOpen);
-    QCOMPARE(afterEachClick,
-             (QStringList{"beep/message: Name section is empty.",
-                          "beep/message: Name section is empty./beep/message: URL section is empty."}));
+    QCOMPARE(afterEachClick, (QStringList{"beep/message: Name section is empty.",
+                                          "beep/message: Name section is empty./beep/message: URL section is empty."}));
     QCOMPARE(w.form->store().count(), 0);
 }
 
@@ -301,7 +297,8 @@ void TestNewEntry::cancelAfterARefusal()
     QStringList seen;
     w.insert([&](NewEntryDialog& d) {
         seen << QString::fromLatin1(control<TextBox>(d, "Memo1")->text())
-             << QString::fromLatin1(control<TextBox>(d, "Memo2")->text()) << control<QLabel>(d, "Label5")->text() << control<QLabel>(d, "Label6")->text();
+             << QString::fromLatin1(control<TextBox>(d, "Memo2")->text()) << control<QLabel>(d, "Label5")->text()
+             << control<QLabel>(d, "Label6")->text();
         control<QPushButton>(d, "Button3")->click();
     });
     QCOMPARE(seen, (QStringList{"", "", "0", "0"}));

@@ -106,8 +106,10 @@ void TestSectionFiles::dialogsFollowTheLastFile()
 void TestSectionFiles::savedStoreOpensBack()
 {
     Bench b;
-    const Entries entries{{"Seznam", "wap.seznam.cz"}, {"Po\xe8\x61\x73\xed", "wap.pocasi.cz"},
-                          {"Seznam", "wap.seznam.cz"}, {"", "no.name"}};
+    const Entries entries{{"Seznam", "wap.seznam.cz"},
+                          {"Po\xe8\x61\x73\xed", "wap.pocasi.cz"},
+                          {"Seznam", "wap.seznam.cz"},
+                          {"", "no.name"}};
     b.fill(entries);
     b.notices.saveAnswers << b.path("favourites.bin");
     b.files.save();
@@ -129,14 +131,11 @@ void TestSectionFiles::savesExactBytes_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("notices");
 
-    QTest::newRow("A/B: 13 bytes") << Entries{{"A", "B"}} << QByteArray("MME20C\0B\0=A\0\x01", 13)
-                                   << QStringList{};
+    QTest::newRow("A/B: 13 bytes") << Entries{{"A", "B"}} << QByteArray("MME20C\0B\0=A\0\x01", 13) << QStringList{};
     // Saved as the bare signature, so that the file opens again.
-    QTest::newRow("empty store: the signature, no message") << Entries{} << QByteArray("MME20C\0", 7)
-                                                            << QStringList{};
+    QTest::newRow("empty store: the signature, no message") << Entries{} << QByteArray("MME20C\0", 7) << QStringList{};
     QTest::newRow("too long: the cut image, with a message")
-        << Entries{{"n", QByteArray(2000, 'u')}}
-        << imageOf({{"n", QByteArray(1986, 'u')}})
+        << Entries{{"n", QByteArray(2000, 'u')}} << imageOf({{"n", QByteArray(1986, 'u')}})
         << QStringList{"beep", "message: Too many characters. Truncated."};
 }
 
@@ -183,8 +182,7 @@ void TestSectionFiles::overwriteQuestion()
     b.files.save();
 
     QCOMPARE(b.notices.log.at(1), QStringLiteral("confirm: File exists.\r\nOverwrite file?"));
-    QCOMPARE(readAll(b.path("old.bin")),
-             answer ? QByteArray("MME20C\0B\0=A\0\x01", 13) : QByteArray("old contents"));
+    QCOMPARE(readAll(b.path("old.bin")), answer ? QByteArray("MME20C\0B\0=A\0\x01", 13) : QByteArray("old contents"));
     QCOMPARE(b.view.caption, answer ? QStringLiteral("Linkwell: old.bin") : QStringLiteral("Linkwell"));
     QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files), QStringList{"old.bin"});
 }
@@ -247,11 +245,10 @@ void TestSectionFiles::opens_data()
     // A refused file keeps the list, and so the caption that names it.
     const QStringList shown{"showLoadedList"};
     QTest::newRow("0 bytes: Bad header, list kept")
-        << QByteArray() << QStringList{"beep", "message: Bad header", "beep"} << Kept << QStringList{}
-        << false;
+        << QByteArray() << QStringList{"beep", "message: Bad header", "beep"} << Kept << QStringList{} << false;
     QTest::newRow("wrong seventh byte") << QByteArray("MME20CXu\0=n\0\x01", 13)
-                                        << QStringList{"beep", "message: Bad header", "beep"} << Kept
-                                        << QStringList{} << false;
+                                        << QStringList{"beep", "message: Bad header", "beep"} << Kept << QStringList{}
+                                        << false;
     QTest::newRow("signature only: the list empties quietly")
         << QByteArray("MME20C\0", 7) << QStringList{} << Entries{} << shown << true;
     QTest::newRow("two entries") << imageOf({{"a", "1"}, {"b", "2"}}) << QStringList{}
@@ -266,16 +263,15 @@ void TestSectionFiles::opens_data()
             hundred.append({n, "u" + n});
     }
     QTest::newRow("103 records: three truncation messages, then 100 entries")
-        << imageOf(hundredAndThree)
-        << QStringList(3, QStringLiteral("message: No. of entries truncated to 100(=max)."))
+        << imageOf(hundredAndThree) << QStringList(3, QStringLiteral("message: No. of entries truncated to 100(=max)."))
         << hundred << shown << true;
     QTest::newRow("image that does not fit: refused, list kept")
         << imageOf({{"a", QByteArray(1000, 'u')}, {"b", QByteArray(1000, 'v')}})
         << QStringList{"beep", "message: Too many characters."} << Kept << QStringList{} << false;
     QTest::newRow("missing file: two messages, list kept")
-        << QByteArray("<none>") << QStringList{"message: File not exists.", "beep",
-                                               "message: Error reading binary file."}
-        << Kept << QStringList{} << false;
+        << QByteArray("<none>")
+        << QStringList{"message: File not exists.", "beep", "message: Error reading binary file."} << Kept
+        << QStringList{} << false;
 }
 
 void TestSectionFiles::opens()
