@@ -38,8 +38,7 @@ void CliNotices::print(const QString& text)
     // The window's texts keep their own line breaks ("\r\n"); one line each here.
     QString line = text;
     line.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    err_ << "linkwell-cli: " << printable((subject_.isEmpty() ? QString() : subject_ + QLatin1String(": ")) + line)
-         << Qt::endl;
+    err_ << "linkwell-cli: " << printable((subject_.isEmpty() ? QString() : subject_ + QLatin1String(": ")) + line) << Qt::endl;
 }
 
 void CliNotices::flushDropped()
@@ -48,9 +47,7 @@ void CliNotices::flushDropped()
         return;
     const int dropped = dropped_;
     dropped_ = 0;
-    print(DroppedEntry
-          + (dropped == 1 ? QStringLiteral(" (1 entry left out)")
-                          : QStringLiteral(" (%1 entries left out)").arg(dropped)));
+    print(DroppedEntry + (dropped == 1 ? QStringLiteral(" (1 entry left out)") : QStringLiteral(" (%1 entries left out)").arg(dropped)));
 }
 
 bool CliNotices::confirm(const QString& question)

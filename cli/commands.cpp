@@ -120,8 +120,7 @@ const char* const UploadHelp =
 int usageError(CliContext& context, const QString& command, const QString& text)
 {
     context.err << "linkwell-cli: " << text << Qt::endl;
-    context.err << "Run \"linkwell-cli " << (command.isEmpty() ? QString() : command + u' ') << "--help\" for help."
-                << Qt::endl;
+    context.err << "Run \"linkwell-cli " << (command.isEmpty() ? QString() : command + u' ') << "--help\" for help." << Qt::endl;
     return ExitUsage;
 }
 
@@ -159,9 +158,9 @@ void parse(Parsed& parsed, CliContext& context, const QString& command, const QS
     if (count < minPositional)
         parsed.exitStatus = usageError(context, command, QStringLiteral("%1: a file is missing").arg(command));
     else if (maxPositional >= 0 && count > maxPositional)
-        parsed.exitStatus = usageError(context, command,
-                                       QStringLiteral("%1: unexpected argument \"%2\"")
-                                           .arg(command, parser.positionalArguments().at(maxPositional)));
+        parsed.exitStatus =
+            usageError(context, command,
+                       QStringLiteral("%1: unexpected argument \"%2\"").arg(command, parser.positionalArguments().at(maxPositional)));
 }
 
 bool requireOutput(Parsed& parsed, CliContext& context, const QString& command, QString* output)
@@ -222,8 +221,8 @@ int buildCommand(const QStringList& arguments, CliContext& context)
     const QCommandLineOption keepAll(QStringLiteral("keep-all"), QStringLiteral("Keep every link"));
     const QCommandLineOption allowEmpty(QStringLiteral("allow-empty"), QStringLiteral("Write no entries"));
     Parsed parsed;
-    parse(parsed, context, QStringLiteral("build"), arguments,
-          {OutputOption, truncate, transliterate, keepAll, allowEmpty}, BuildHelp, 1, -1);
+    parse(parsed, context, QStringLiteral("build"), arguments, {OutputOption, truncate, transliterate, keepAll, allowEmpty}, BuildHelp, 1,
+          -1);
     if (parsed.exitStatus >= 0)
         return parsed.exitStatus;
     QString output;
@@ -263,13 +262,10 @@ int exportCommand(const QStringList& arguments, CliContext& context)
         return parsed.exitStatus;
     Format format;
     if (!parsed.parser.isSet(formatOption))
+        return usageError(context, QStringLiteral("export"), QStringLiteral("export: --format html|vbm|json is missing"));
+    if (!formatFromName(parsed.parser.value(formatOption), &format) || parsed.parser.value(formatOption).toLower() == QLatin1String("htm"))
         return usageError(context, QStringLiteral("export"),
-                          QStringLiteral("export: --format html|vbm|json is missing"));
-    if (!formatFromName(parsed.parser.value(formatOption), &format)
-        || parsed.parser.value(formatOption).toLower() == QLatin1String("htm"))
-        return usageError(
-            context, QStringLiteral("export"),
-            QStringLiteral("export: unknown format \"%1\" (html, vbm or json)").arg(parsed.parser.value(formatOption)));
+                          QStringLiteral("export: unknown format \"%1\" (html, vbm or json)").arg(parsed.parser.value(formatOption)));
     QString output;
     if (!requireOutput(parsed, context, QStringLiteral("export"), &output))
         return parsed.exitStatus;
@@ -315,9 +311,9 @@ int transferCommand(const QString& command, const QStringList& arguments, CliCon
     if (!parsed.parser.isSet(portOption))
         return usageError(context, command, command + QStringLiteral(": --port N is missing"));
     if (!parsePort(parsed.parser.value(portOption), &port))
-        return usageError(context, command,
-                          QStringLiteral("%1: the port \"%2\" is not a number from 1 to 255")
-                              .arg(command, parsed.parser.value(portOption)));
+        return usageError(
+            context, command,
+            QStringLiteral("%1: the port \"%2\" is not a number from 1 to 255").arg(command, parsed.parser.value(portOption)));
     QString output;
     if (!upload && !requireOutput(parsed, context, command, &output))
         return parsed.exitStatus;

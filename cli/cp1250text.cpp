@@ -21,8 +21,8 @@ icu::Transliterator& transliterator()
 {
     static const std::unique_ptr<icu::Transliterator> instance = [] {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Transliterator> t(icu::Transliterator::createInstance(
-            icu::UnicodeString::fromUTF8("Any-Latin; Latin-ASCII"), UTRANS_FORWARD, status));
+        std::unique_ptr<icu::Transliterator> t(
+            icu::Transliterator::createInstance(icu::UnicodeString::fromUTF8("Any-Latin; Latin-ASCII"), UTRANS_FORWARD, status));
         if (U_FAILURE(status))
             t.reset();
         return t;

@@ -209,8 +209,8 @@ PieceLinks linksOf(const GumboOutput* output, const char* mark, const char* cont
     stack.push_back({output->document, 0, false, false, false});
     while (!stack.empty()) {
         Frame& frame = stack.back();
-        const GumboVector* children = frame.node->type == GUMBO_NODE_DOCUMENT ? &frame.node->v.document.children
-                                                                              : &frame.node->v.element.children;
+        const GumboVector* children =
+            frame.node->type == GUMBO_NODE_DOCUMENT ? &frame.node->v.document.children : &frame.node->v.element.children;
         if (frame.next >= children->length) {
             if (frame.opensLink)
                 openLinks.pop_back();
@@ -262,8 +262,7 @@ PieceLinks linksOf(const GumboOutput* output, const char* mark, const char* cont
 
 class HtmlReader {
 public:
-    HtmlReader(const QByteArray& content, const QString& source, const BookmarkSink& sink)
-        : content_(content), source_(source), sink_(sink)
+    HtmlReader(const QByteArray& content, const QString& source, const BookmarkSink& sink) : content_(content), source_(source), sink_(sink)
     {
     }
 
@@ -272,8 +271,7 @@ public:
         qsizetype pos = content_.startsWith("\xEF\xBB\xBF") ? 3 : 0;
         if (const qsizetype bad = invalidUtf8At(content_, pos); bad >= 0)
             throw CliError(source_
-                           + QStringLiteral(": not valid UTF-8 (line %1); bookmark files are read as UTF-8")
-                                 .arg(lineAt(content_, bad)));
+                           + QStringLiteral(": not valid UTF-8 (line %1); bookmark files are read as UTF-8").arg(lineAt(content_, bad)));
         bool first = true;
         for (;;) {
             qsizetype want = PieceBytes;
@@ -288,8 +286,8 @@ public:
                 const ParsedPiece parsed(piece);
                 if (first)
                     requireDoctype(parsed.output());
-                PieceLinks found = linksOf(parsed.output(), piece.constData() + prefix.size() + (end - pos),
-                                           hasPending_ ? piece.constData() : nullptr);
+                PieceLinks found =
+                    linksOf(parsed.output(), piece.constData() + prefix.size() + (end - pos), hasPending_ ? piece.constData() : nullptr);
                 const bool forced = want >= ForcedCutBytes && found.cut != Cut::NotATag;
                 if (!last && found.cut != Cut::Clean && !forced) {
                     // Geometric growth keeps the retries linear in all.
@@ -299,8 +297,8 @@ public:
                 for (Link& link : found.links)
                     link.at = link.continues ? pending_.at : pos - prefix.size() + link.at;
                 if (last && found.cut == Cut::InsideLink)
-                    fail(QStringLiteral("the <A> on line %1 is never closed")
-                             .arg(lineAt(content_, found.links[size_t(found.openLink)].at)));
+                    fail(
+                        QStringLiteral("the <A> on line %1 is never closed").arg(lineAt(content_, found.links[size_t(found.openLink)].at)));
                 if (last && found.cut == Cut::NotATag)
                     fail(QStringLiteral("it ends inside a tag, a comment or a title; is it cut short?"));
                 first = false;
@@ -315,10 +313,7 @@ public:
     }
 
 private:
-    [[noreturn]] void fail(const QString& what) const
-    {
-        throw CliError(source_ + QStringLiteral(": not a valid bookmark file: ") + what);
-    }
+    [[noreturn]] void fail(const QString& what) const { throw CliError(source_ + QStringLiteral(": not a valid bookmark file: ") + what); }
 
     void requireDoctype(const GumboOutput* output) const
     {
@@ -386,8 +381,7 @@ private:
 bool needsReference(char32_t c)
 {
     // Gumbo also drops a byte order mark wherever it stands.
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE
-           || c == 0xFEFF;
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE || c == 0xFEFF;
 }
 
 QString escape(const QString& text)

@@ -178,12 +178,9 @@ bool ImageBuilder::add(Bookmark&& b)
         judge(entry, "URL", urlField);
     // Listed only where a replacement survives the cuts, with what is stored.
     if (nameText.transliterated && nameText.transliteratedAt < nameBytes.size())
-        changes_ << where
-                        + QStringLiteral(": name \"%1\" written as \"%2\"")
-                              .arg(quoted(name), quoted(decodeCp1250(nameBytes)));
+        changes_ << where + QStringLiteral(": name \"%1\" written as \"%2\"").arg(quoted(name), quoted(decodeCp1250(nameBytes)));
     if (urlText.transliterated && urlText.transliteratedAt < url.size())
-        changes_
-            << where + QStringLiteral(": URL \"%1\" written as \"%2\"").arg(quoted(b.url), quoted(decodeCp1250(url)));
+        changes_ << where + QStringLiteral(": URL \"%1\" written as \"%2\"").arg(quoted(b.url), quoted(decodeCp1250(url)));
 
     kept_.append({nameBytes, url});
     offset_ += url.size() + 2 + nameBytes.size() + 2;
@@ -210,9 +207,8 @@ BuildResult ImageBuilder::finish()
     QStringList kinds;
     for (auto it = skipped_.cbegin(); it != skipped_.cend(); ++it) {
         skippedTotal += it.value();
-        kinds << (it.key() == NoUrl
-                      ? QStringLiteral("%1 with no URL").arg(it.value())
-                      : QStringLiteral("%1 %2:").arg(it.value()).arg(QLatin1String(SkippedSchemes[it.key()])));
+        kinds << (it.key() == NoUrl ? QStringLiteral("%1 with no URL").arg(it.value())
+                                    : QStringLiteral("%1 %2:").arg(it.value()).arg(QLatin1String(SkippedSchemes[it.key()])));
     }
     if (skippedTotal > 0)
         out.notes << QStringLiteral("left out %1 %2 a WAP phone cannot open (%3); --keep-all keeps them")

@@ -18,8 +18,7 @@ namespace {
 class JsonReader {
 public:
     JsonReader(const QByteArray& content, const QString& source, const BookmarkSink& sink)
-        : content_(content), source_(source), sink_(sink), p_(content.constData()),
-          end_(content.constData() + content.size())
+        : content_(content), source_(source), sink_(sink), p_(content.constData()), end_(content.constData() + content.size())
     {
     }
 
@@ -64,8 +63,7 @@ public:
 private:
     static bool startsValue(char c)
     {
-        return c == '"' || c == '[' || c == '{' || c == '-' || (c >= '0' && c <= '9') || c == 't' || c == 'f'
-               || c == 'n';
+        return c == '"' || c == '[' || c == '{' || c == '-' || (c >= '0' && c <= '9') || c == 't' || c == 'f' || c == 'n';
     }
 
     [[noreturn]] void syntax(const QString& what) const
@@ -74,12 +72,8 @@ private:
         const QByteArrayView before(content_.constData(), offset);
         const qsizetype line = before.count('\n') + 1;
         const qsizetype column = offset - (before.lastIndexOf('\n') + 1) + 1;
-        throw CliError(source_
-                       + QStringLiteral(": not valid JSON: %1 at line %2, column %3 (offset %4)")
-                             .arg(what)
-                             .arg(line)
-                             .arg(column)
-                             .arg(offset));
+        throw CliError(
+            source_ + QStringLiteral(": not valid JSON: %1 at line %2, column %3 (offset %4)").arg(what).arg(line).arg(column).arg(offset));
     }
 
     void skipSpace()
@@ -136,9 +130,7 @@ private:
 
     [[noreturn]] void wrongKey(int index, const char* key) const
     {
-        throw CliError(
-            source_
-            + QStringLiteral(": element %1: \"%2\" is missing or not a string").arg(index).arg(QLatin1String(key)));
+        throw CliError(source_ + QStringLiteral(": element %1: \"%2\" is missing or not a string").arg(index).arg(QLatin1String(key)));
     }
 
     char16_t readHex4()

@@ -33,8 +33,7 @@ int main(int argc, char* argv[])
     // flushed first, unbuffered so nothing waits behind a later text line.
     QFile rawOut;
     rawOut.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
-    linkwell::cli::CliContext context{out, err, answers, [] { return std::make_shared<linkwell::GbpPhoneLibrary>(); },
-                                      &rawOut};
+    linkwell::cli::CliContext context{out, err, answers, [] { return std::make_shared<linkwell::GbpPhoneLibrary>(); }, &rawOut};
     const int status = linkwell::cli::runCli(app.arguments(), context);
     out.flush();
     err.flush();

@@ -48,8 +48,7 @@ public:
             readHead = QByteArray(buffer, std::min(*read, std::int32_t(limits::SignatureSize)));
         return *read;
     }
-    std::int32_t WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data,
-                              std::int32_t size) override
+    std::int32_t WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data, std::int32_t size) override
     {
         return *(write = phone_.WriteNVMFile(section, subsection, data, size));
     }
@@ -75,10 +74,7 @@ QString failureReason(const char* operation, std::int32_t code)
     case -2: return QStringLiteral("the port cannot be opened (%1 %2)").arg(QLatin1String(operation)).arg(code);
     case -3: return QStringLiteral("the phone does not answer (%1 %2)").arg(QLatin1String(operation)).arg(code);
     case -4: return QStringLiteral("the link was not open (%1 %2)").arg(QLatin1String(operation)).arg(code);
-    case -5:
-        return QStringLiteral("the link broke: no valid answer from the phone (%1 %2)")
-            .arg(QLatin1String(operation))
-            .arg(code);
+    case -5: return QStringLiteral("the link broke: no valid answer from the phone (%1 %2)").arg(QLatin1String(operation)).arg(code);
     default: return QStringLiteral("%1 failed with %2").arg(QLatin1String(operation)).arg(code);
     }
 }
@@ -93,13 +89,12 @@ QString downloadFailure(const WatchedPhone& phone)
         return failureReason("ReadNVMFile", *phone.read);
     if (*phone.read == 0)
         return QStringLiteral("the phone's favourites file is empty (0 bytes)");
-    return QStringLiteral("the phone's favourites file (%1 bytes) does not begin with the MME20C signature")
-        .arg(*phone.read);
+    return QStringLiteral("the phone's favourites file (%1 bytes) does not begin with the MME20C signature").arg(*phone.read);
 }
 
 // The window's download; the store holds the phone's entries when it returns true.
-bool download(FavouritesStore& store, PhoneLibrary& library, CliContext& context, CliNotices& notices,
-              std::uint8_t port, const QString& purpose)
+bool download(FavouritesStore& store, PhoneLibrary& library, CliContext& context, CliNotices& notices, std::uint8_t port,
+              const QString& purpose)
 {
     WatchedPhone phone(library);
     notices.setSubject(QStringLiteral("COM%1").arg(port));
@@ -179,8 +174,7 @@ int uploadCommand(const TransferRequest& request, CliContext& context)
         FavouritesStore old;
         if (!download(old, *library, context, notices, request.port, QStringLiteral("the backup download"))
             || !save(old, request.backup, context, notices)) {
-            context.err << "linkwell-cli: no backup in " << request.backup
-                        << ": nothing written; the phone was not touched" << Qt::endl;
+            context.err << "linkwell-cli: no backup in " << request.backup << ": nothing written; the phone was not touched" << Qt::endl;
             return ExitFailed;
         }
     }

@@ -89,8 +89,7 @@ bool isAscii(const QByteArray& bytes)
 
 class VbmReader {
 public:
-    VbmReader(const QByteArray& content, const QString& source, const BookmarkSink& sink)
-        : content_(content), source_(source), sink_(sink)
+    VbmReader(const QByteArray& content, const QString& source, const BookmarkSink& sink) : content_(content), source_(source), sink_(sink)
     {
         if (content_.startsWith("\xEF\xBB\xBF"))
             pos_ = 3;
@@ -111,8 +110,8 @@ public:
             const QByteArrayView value = property.value.trimmed();
             if (objectLine == 0) {
                 if (!is(property.name, "BEGIN") || !is(value, "VBKM"))
-                    fail(property.line, QStringLiteral("\"%1\" stands outside a BEGIN:VBKM ... END:VBKM object")
-                                            .arg(quoted(QString::fromUtf8(line))));
+                    fail(property.line,
+                         QStringLiteral("\"%1\" stands outside a BEGIN:VBKM ... END:VBKM object").arg(quoted(QString::fromUtf8(line))));
                 objectLine = property.line;
                 hasUrl = false;
                 current = Bookmark{};
@@ -128,8 +127,7 @@ public:
                     continue;
                 ends = true; // it ran into END:VBKM
             } else if (ends && !is(value, "VBKM")) {
-                fail(property.line,
-                     QStringLiteral("END:%1 where END:VBKM belongs").arg(quoted(QString::fromUtf8(value))));
+                fail(property.line, QStringLiteral("END:%1 where END:VBKM belongs").arg(quoted(QString::fromUtf8(value))));
             }
             if (ends) {
                 if (!hasUrl)
@@ -215,8 +213,7 @@ private:
             property->name = property->name.sliced(dot + 1); // a vCard group, "item1.URL"
         while (semicolon >= 0) {
             const qsizetype next = head.indexOf(';', semicolon + 1);
-            const QByteArrayView param =
-                head.sliced(semicolon + 1, (next < 0 ? head.size() : next) - semicolon - 1).trimmed();
+            const QByteArrayView param = head.sliced(semicolon + 1, (next < 0 ? head.size() : next) - semicolon - 1).trimmed();
             semicolon = next;
             const bool named = param.size() >= 9 && is(param.first(9), "ENCODING=");
             const QByteArrayView encoding = named ? param.sliced(9) : param;
@@ -281,8 +278,7 @@ private:
             fail(property.line, QStringLiteral("unknown CHARSET %1").arg(latin1(charset)));
         const QString text = decoder.decode(bytes);
         if (decoder.hasError())
-            fail(property.line,
-                 QStringLiteral("the %1 is not valid %2").arg(latin1(property.name).toUpper(), latin1(charset)));
+            fail(property.line, QStringLiteral("the %1 is not valid %2").arg(latin1(property.name).toUpper(), latin1(charset)));
         return text;
     }
 
@@ -363,9 +359,8 @@ QList<QPair<QString, QByteArray>> writeVbmObjects(const Bookmarks& bookmarks)
 {
     QList<QPair<QString, QByteArray>> out;
     for (qsizetype i = 0; i < bookmarks.size(); ++i)
-        out.append(
-            {QStringLiteral("%1-%2.vbm").arg(i + 1, 2, 10, QLatin1Char('0')).arg(safeFileTitle(bookmarks[i].name)),
-             objectOf(bookmarks[i])});
+        out.append({QStringLiteral("%1-%2.vbm").arg(i + 1, 2, 10, QLatin1Char('0')).arg(safeFileTitle(bookmarks[i].name)),
+                    objectOf(bookmarks[i])});
     return out;
 }
 

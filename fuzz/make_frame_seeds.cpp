@@ -119,10 +119,9 @@ int main(int argc, char** argv)
     put("all-escapes-payload", frameBytes(ReadChunk | A, 0x7D, Ok, Bytes(ChunkSize, Escape)));
     // The line as the host sees it: a late answer, then the one it waits for;
     // noise without a flag before an answer; the blind Leave and CR of the open.
-    put("late-answer-then-answer", joined(frameBytes(ReadChunk | A, 2, Ok, fileBytes(512, 0)),
-                                          frameBytes(ReadChunk | A, 3, Ok, fileBytes(512, 4))));
-    put("noise-then-answer",
-        joined(Bytes{0x01, 0x7D, 'O', 'K', '\r', '\n', 0xFF, 0x00}, frameBytes(FileSize | A, 1, Ok, size2000)));
+    put("late-answer-then-answer",
+        joined(frameBytes(ReadChunk | A, 2, Ok, fileBytes(512, 0)), frameBytes(ReadChunk | A, 3, Ok, fileBytes(512, 4))));
+    put("noise-then-answer", joined(Bytes{0x01, 0x7D, 'O', 'K', '\r', '\n', 0xFF, 0x00}, frameBytes(FileSize | A, 1, Ok, size2000)));
     put("leave-then-cr", joined(frameBytes(Leave, 0, Ok, {}), Bytes{'\r'}));
     std::printf("%d seeds in %s\n", written, folder.c_str());
     return 0;

@@ -99,8 +99,7 @@ bool Link::atCommand(const std::string& command)
             for (std::size_t i = start; i < received.size(); ++i) {
                 if (received[i] != '\r' && received[i] != '\n')
                     continue;
-                if (trimmed(std::string(received.begin() + std::ptrdiff_t(start), received.begin() + std::ptrdiff_t(i)))
-                    == "OK")
+                if (trimmed(std::string(received.begin() + std::ptrdiff_t(start), received.begin() + std::ptrdiff_t(i))) == "OK")
                     return true;
                 start = i + 1;
             }

@@ -54,8 +54,7 @@ struct Frame {
 
     bool operator==(const Frame& other) const
     {
-        return command == other.command && sequence == other.sequence && status == other.status
-               && payload == other.payload;
+        return command == other.command && sequence == other.sequence && status == other.status && payload == other.payload;
     }
     bool operator!=(const Frame& other) const { return !(*this == other); }
 };

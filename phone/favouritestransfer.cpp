@@ -42,8 +42,7 @@ Download DownloadFavourites(PhoneLibrary& phone, const HistorySink& history, Not
         return out;
 
     QByteArray buffer(limits::TransferSize, '\0');
-    const std::int32_t size =
-        phone.ReadNVMFile(FavouritesSection, FavouritesSubsection, buffer.data(), limits::TransferSize);
+    const std::int32_t size = phone.ReadNVMFile(FavouritesSection, FavouritesSubsection, buffer.data(), limits::TransferSize);
     history(GbpResultText(QStringLiteral("ReadNVMFile"), size));
 
     // After a failed read the buffer is still all zero, so this shows "Bad header".
@@ -68,8 +67,7 @@ Download DownloadFavourites(PhoneLibrary& phone, const HistorySink& history, Not
     return out;
 }
 
-bool UploadFavourites(const BuiltImage& image, PhoneLibrary& phone, const HistorySink& history, Notices& notices,
-                      std::uint8_t port)
+bool UploadFavourites(const BuiltImage& image, PhoneLibrary& phone, const HistorySink& history, Notices& notices, std::uint8_t port)
 {
     if (!linkOpened(openLink(phone, history, notices, port)))
         return false;
@@ -92,8 +90,7 @@ bool UploadFavourites(const BuiltImage& image, PhoneLibrary& phone, const Histor
 
     // The whole transfer buffer goes: the image, then zeros.
     const QByteArray buffer = transferBuffer(image);
-    const std::int32_t written =
-        phone.WriteNVMFile(FavouritesSection, FavouritesSubsection, buffer.constData(), limits::TransferSize);
+    const std::int32_t written = phone.WriteNVMFile(FavouritesSection, FavouritesSubsection, buffer.constData(), limits::TransferSize);
     history(GbpResultText(QStringLiteral("WriteNVMFile"), written));
     if (written == 0)
         history(QStringLiteral("Uploaded ") + QString::number(image.size) + QStringLiteral("/2000 bytes (max. 1998)."));

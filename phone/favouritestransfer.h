@@ -35,7 +35,6 @@ Download DownloadFavourites(PhoneLibrary& phone, const HistorySink& history, Not
 // Replaces the phone's favourites with `image` (built by the caller, reported
 // here once the link is open). True when the link opened and both the clear
 // and the write succeeded; a failed write beeps and reports no upload.
-bool UploadFavourites(const BuiltImage& image, PhoneLibrary& phone, const HistorySink& history, Notices& notices,
-                      std::uint8_t port);
+bool UploadFavourites(const BuiltImage& image, PhoneLibrary& phone, const HistorySink& history, Notices& notices, std::uint8_t port);
 
 } // namespace linkwell

@@ -14,14 +14,12 @@ std::int32_t GbpPhoneLibrary::EndGBPMode()
     return ::EndGBPMode();
 }
 
-std::int32_t GbpPhoneLibrary::ReadNVMFile(std::int32_t section, std::int32_t subsection, char* buffer,
-                                          std::int32_t size)
+std::int32_t GbpPhoneLibrary::ReadNVMFile(std::int32_t section, std::int32_t subsection, char* buffer, std::int32_t size)
 {
     return ::ReadNVMFile(section, subsection, buffer, size);
 }
 
-std::int32_t GbpPhoneLibrary::WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data,
-                                           std::int32_t size)
+std::int32_t GbpPhoneLibrary::WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data, std::int32_t size)
 {
     return ::WriteNVMFile(section, subsection, data, size);
 }

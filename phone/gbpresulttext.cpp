@@ -31,8 +31,7 @@ struct ResultRow {
 // received, not a failure, and has a sentence of its own (readSizeText).
 constexpr ResultRow ResultRows[] = {
     {Init, 0, "Everything OK, GBP mode is initialized."},
-    {Init, -1,
-     "The library is already accessed to some port, it cannot use two ports at once. Call the EndGBPMode first."},
+    {Init, -1, "The library is already accessed to some port, it cannot use two ports at once. Call the EndGBPMode first."},
     {Init, -2, "Unable to access the specified device (port). May be the bad port number (i.e. it does not exist)."},
     {Init, -3, "The phone does not respond to AT commands. May be it's not properly connected."},
 
@@ -56,8 +55,7 @@ constexpr ResultRow ResultRows[] = {
      "Communication error. This means that some went wrong in the communication protocol, i.e. wrong checksum, "
      "timeout, etc. or the specified section/subsection does not exist."},
     {Write | Clear, -7, "Some argument passed to function is invalid (the InBuf is NULL)."},
-    {Write, std::nullopt,
-     "The status byte of the GBP frame wasn't zero. That means an error in the parameters or the phone state."},
+    {Write, std::nullopt, "The status byte of the GBP frame wasn't zero. That means an error in the parameters or the phone state."},
 
     {Clear, 0, "Everything OK, the file is successfully cleared."},
     {Clear, -4, "The port is not open. You can call this only with GBP mode properly initialized."},

@@ -15,11 +15,9 @@ public:
     // 0: closed; -4: no port was open.
     virtual std::int32_t EndGBPMode() = 0;
     // > 0: the file's real size (at most `size` bytes copied); 0: empty file; < 0: error.
-    virtual std::int32_t ReadNVMFile(std::int32_t section, std::int32_t subsection, char* buffer,
-                                     std::int32_t size) = 0;
+    virtual std::int32_t ReadNVMFile(std::int32_t section, std::int32_t subsection, char* buffer, std::int32_t size) = 0;
     // 0: stored; other values: error.
-    virtual std::int32_t WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data,
-                                      std::int32_t size) = 0;
+    virtual std::int32_t WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data, std::int32_t size) = 0;
     // 0: cleared; other values: failure.
     virtual std::int32_t ClearNVMFile(std::int32_t section, std::int32_t subsection) = 0;
 };

@@ -55,36 +55,27 @@ int main(int argc, char* argv[])
                        "LIST counts answer frames from 1: \"1\", \"2,5\", \"3-4\", \"2-\" (2nd and later), \"all\"."));
     parser.addHelpOption();
     const QList<QCommandLineOption> options{
-        {QStringLiteral("link"),
-         QStringLiteral("Make a symbolic link PATH to the device (replaced if it exists, removed at the end)."),
+        {QStringLiteral("link"), QStringLiteral("Make a symbolic link PATH to the device (replaced if it exists, removed at the end)."),
          QStringLiteral("PATH")},
         {QStringLiteral("dir"), QStringLiteral("Keep the NVM files in FOLDER: loaded at start, saved at each change."),
          QStringLiteral("FOLDER")},
         {QStringLiteral("seed"),
-         QStringLiteral(
-             "Start with the favourites file (section 2, subsection 1) holding the bytes of FILE, a favourites image."),
+         QStringLiteral("Start with the favourites file (section 2, subsection 1) holding the bytes of FILE, a favourites image."),
          QStringLiteral("FILE")},
         {QStringLiteral("oversize"),
-         QStringLiteral("Pad the favourites file with zero bytes to BYTES bytes (to have one larger than 2000)."),
-         QStringLiteral("BYTES")},
-        {QStringLiteral("baud"), QStringLiteral("Pace the line at RATE baud, 8N1, both ways (default: unpaced)."),
-         QStringLiteral("RATE")},
+         QStringLiteral("Pad the favourites file with zero bytes to BYTES bytes (to have one larger than 2000)."), QStringLiteral("BYTES")},
+        {QStringLiteral("baud"), QStringLiteral("Pace the line at RATE baud, 8N1, both ways (default: unpaced)."), QStringLiteral("RATE")},
         {QStringLiteral("silent"), QStringLiteral("Never answer AT commands.")},
-        {QStringLiteral("stop-after"), QStringLiteral("Answer N frames, then fall silent for good."),
-         QStringLiteral("N")},
+        {QStringLiteral("stop-after"), QStringLiteral("Answer N frames, then fall silent for good."), QStringLiteral("N")},
         {QStringLiteral("corrupt"), QStringLiteral("Spoil the CRC of the answers in LIST."), QStringLiteral("LIST")},
-        {QStringLiteral("garbage"), QStringLiteral("Send noise bytes before the answers in LIST."),
-         QStringLiteral("LIST")},
+        {QStringLiteral("garbage"), QStringLiteral("Send noise bytes before the answers in LIST."), QStringLiteral("LIST")},
         {QStringLiteral("garbage-bytes"), QStringLiteral("How many noise bytes (default 24)."), QStringLiteral("N")},
-        {QStringLiteral("read-status"), QStringLiteral("Answer every size and read request with status S (1-255)."),
-         QStringLiteral("S")},
-        {QStringLiteral("write-status"), QStringLiteral("Answer every write request with status S (1-255)."),
-         QStringLiteral("S")},
+        {QStringLiteral("read-status"), QStringLiteral("Answer every size and read request with status S (1-255)."), QStringLiteral("S")},
+        {QStringLiteral("write-status"), QStringLiteral("Answer every write request with status S (1-255)."), QStringLiteral("S")},
         {QStringLiteral("write-status-from"),
          QStringLiteral("With --write-status: accept the first N-1 write chunks, refuse from the Nth on (default 1)."),
          QStringLiteral("N")},
-        {QStringLiteral("clear-status"), QStringLiteral("Answer every clear request with status S (1-255)."),
-         QStringLiteral("S")},
+        {QStringLiteral("clear-status"), QStringLiteral("Answer every clear request with status S (1-255)."), QStringLiteral("S")},
         {QStringLiteral("verbose"), QStringLiteral("Log commands and frames on standard error.")},
     };
     parser.addOptions(options);
@@ -98,8 +89,8 @@ int main(int argc, char* argv[])
         if (!ok || faults.stopAfterAnswers < 0)
             return failWith(QStringLiteral("--stop-after needs a number of 0 or more"));
     }
-    for (const auto& [name, set] : {std::pair{QStringLiteral("corrupt"), &faults.corrupt},
-                                    std::pair{QStringLiteral("garbage"), &faults.garbage}}) {
+    for (const auto& [name, set] :
+         {std::pair{QStringLiteral("corrupt"), &faults.corrupt}, std::pair{QStringLiteral("garbage"), &faults.garbage}}) {
         if (!parser.isSet(name))
             continue;
         const auto parsed = phonesim::AnswerSet::parse(parser.value(name));
@@ -141,8 +132,7 @@ int main(int argc, char* argv[])
     if (parser.isSet(QStringLiteral("oversize"))) {
         const int size = parser.value(QStringLiteral("oversize")).toInt(&ok);
         if (!ok || size < 0 || size > phonesim::NvmStore::MaxFileSize)
-            return failWith(
-                QStringLiteral("--oversize needs a size from 0 to %1").arg(phonesim::NvmStore::MaxFileSize));
+            return failWith(QStringLiteral("--oversize needs a size from 0 to %1").arg(phonesim::NvmStore::MaxFileSize));
         QByteArray bytes = store.file(phonesim::NvmStore::Favourites);
         if (bytes.size() < size)
             bytes.append(QByteArray(size - bytes.size(), '\0'));

@@ -212,8 +212,7 @@ Frame PhoneCore::execute(const Frame& frame)
         if (offset == 0)
             staging_ = Staging{key, total, {}};
         // Chunks come in order and belong to the write the first one opened.
-        if (!staging_ || staging_->key != key || staging_->total != total
-            || offset != std::uint32_t(staging_->bytes.size())
+        if (!staging_ || staging_->key != key || staging_->total != total || offset != std::uint32_t(staging_->bytes.size())
             || std::uint64_t(offset) + std::uint64_t(data.size()) > total) {
             staging_.reset();
             return fail(BadArgument);

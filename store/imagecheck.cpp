@@ -62,8 +62,7 @@ QString imageMismatch(const QByteArray& image, const ImageEntries& expected)
 {
     if (image.size() > limits::MaxImageSize)
         return QStringLiteral("the image is %1 bytes, more than %2").arg(image.size()).arg(limits::MaxImageSize);
-    if (image.size() < limits::SignatureSize
-        || std::memcmp(image.constData(), limits::Signature.data(), limits::SignatureSize) != 0)
+    if (image.size() < limits::SignatureSize || std::memcmp(image.constData(), limits::Signature.data(), limits::SignatureSize) != 0)
         return QStringLiteral("the image does not begin with its signature");
 
     const ImageEntries read = ParseSection(image, std::int32_t(image.size())).entries;
@@ -97,8 +96,7 @@ void requireReadsBack(const BuiltImage& image, const char* nothingDone)
 {
     const QString mismatch = readBackMismatch(image);
     if (!mismatch.isEmpty())
-        throw std::runtime_error(("The image does not read back as the list (" + mismatch + "); ").toStdString()
-                                 + nothingDone);
+        throw std::runtime_error(("The image does not read back as the list (" + mismatch + "); ").toStdString() + nothingDone);
 }
 
 } // namespace linkwell

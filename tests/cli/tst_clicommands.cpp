@@ -87,8 +87,7 @@ QByteArray htmlOf(const QList<QPair<QString, QString>>& entries)
 {
     QByteArray html = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><H3>Folder</H3>\n<DL><p>\n";
     for (const auto& [name, url] : entries)
-        html += "<DT><A HREF=\"" + url.toHtmlEscaped().toUtf8() + "\" ADD_DATE=\"1\">" + name.toHtmlEscaped().toUtf8()
-                + "</A>\n";
+        html += "<DT><A HREF=\"" + url.toHtmlEscaped().toUtf8() + "\" ADD_DATE=\"1\">" + name.toHtmlEscaped().toUtf8() + "</A>\n";
     return html + "</DL><p>\n</DL><p>\n";
 }
 
@@ -96,8 +95,7 @@ QByteArray vbmOf(const QList<QPair<QString, QString>>& entries)
 {
     QByteArray vbm;
     for (const auto& [name, url] : entries)
-        vbm += "BEGIN:VBKM\r\nVERSION:1.0\r\nTITLE;CHARSET=UTF-8:" + name.toUtf8() + "\r\nURL:" + url.toUtf8()
-               + "\r\nEND:VBKM\r\n";
+        vbm += "BEGIN:VBKM\r\nVERSION:1.0\r\nTITLE;CHARSET=UTF-8:" + name.toUtf8() + "\r\nURL:" + url.toUtf8() + "\r\nEND:VBKM\r\n";
     return vbm;
 }
 
@@ -186,8 +184,8 @@ private slots:
         QCOMPARE(readAll(path(QStringLiteral("image.bin"))), imageOf(CzechBytes));
 
         const QString out = path(QStringLiteral("out.") + format);
-        Run exported = run({QStringLiteral("export"), path(QStringLiteral("image.bin")), QStringLiteral("--format"),
-                            format, QStringLiteral("-o"), out});
+        Run exported = run(
+            {QStringLiteral("export"), path(QStringLiteral("image.bin")), QStringLiteral("--format"), format, QStringLiteral("-o"), out});
         QCOMPARE(exported.status, 0);
         const Bookmarks back = readInputFile(out);
         QCOMPARE(back.size(), Czech.size());
@@ -198,12 +196,11 @@ private slots:
 
         // And the exported file builds the very same image again, which
         // exports to the very same bytes.
-        QCOMPARE(run({QStringLiteral("build"), out, QStringLiteral("-o"), path(QStringLiteral("again.bin"))}).status,
-                 0);
+        QCOMPARE(run({QStringLiteral("build"), out, QStringLiteral("-o"), path(QStringLiteral("again.bin"))}).status, 0);
         QCOMPARE(readAll(path(QStringLiteral("again.bin"))), imageOf(CzechBytes));
         const QString outAgain = path(QStringLiteral("again.") + format);
-        QCOMPARE(run({QStringLiteral("export"), path(QStringLiteral("again.bin")), QStringLiteral("--format"), format,
-                      QStringLiteral("-o"), outAgain})
+        QCOMPARE(run({QStringLiteral("export"), path(QStringLiteral("again.bin")), QStringLiteral("--format"), format, QStringLiteral("-o"),
+                      outAgain})
                      .status,
                  0);
         QCOMPARE(readAll(outAgain), readAll(out));
@@ -220,8 +217,7 @@ private slots:
         const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
         QCOMPARE(files.size(), Czech.size());
         for (int i = 0; i < files.size(); ++i) {
-            QVERIFY2(files[i].startsWith(QStringLiteral("%1-").arg(i + 1, 2, 10, QLatin1Char('0'))),
-                     qPrintable(files[i]));
+            QVERIFY2(files[i].startsWith(QStringLiteral("%1-").arg(i + 1, 2, 10, QLatin1Char('0'))), qPrintable(files[i]));
             QVERIFY(files[i].endsWith(QStringLiteral(".vbm")));
             const QByteArray object = readAll(QDir(folder).filePath(files[i]));
             QCOMPARE(object.count("BEGIN:VBKM"), 1);
@@ -269,8 +265,7 @@ private slots:
         QTest::newRow("101 records") << imageOf(testing::numbered(101)) << 0
                                      << QStringList{"No. of entries truncated to 100(=max). (1 entry left out)"};
         QTest::newRow("130 records, said once")
-            << imageOf(testing::numbered(130)) << 0
-            << QStringList{"No. of entries truncated to 100(=max). (30 entries left out)"};
+            << imageOf(testing::numbered(130)) << 0 << QStringList{"No. of entries truncated to 100(=max). (30 entries left out)"};
         QTest::newRow("signature only") << QByteArray("MME20C\0", 7) << 0 << QStringList{};
     }
     void listShowsTheWindowsMessages()
@@ -307,8 +302,7 @@ private slots:
 
         QTest::newRow("character outside Windows-1250")
             << "in.json"
-            << jsonOf({{QStringLiteral("ok"), QStringLiteral("http://a/")},
-                       {QStringLiteral("Mañana"), QStringLiteral("http://b/")}})
+            << jsonOf({{QStringLiteral("ok"), QStringLiteral("http://a/")}, {QStringLiteral("Mañana"), QStringLiteral("http://b/")}})
             << QStringList{}
             << QStringList{
                    "in.json: entry 2 (\"Mañana\"): the character \"ñ\" (U+00F1) in its name cannot be written in "
@@ -319,26 +313,22 @@ private slots:
             << QStringList{"in.html: entry 1 (\"arrow\"): the character \"→\" (U+2192) in its URL", "--transliterate"};
         QTest::newRow("101 entries")
             << "in.json" << jsonOf(numbered(101)) << QStringList{}
-            << QStringList{
-                   "too much for the phone: in.json: entry 101 (\"n101\") is one more than the 100 entries it holds"};
+            << QStringList{"too much for the phone: in.json: entry 101 (\"n101\") is one more than the 100 entries it holds"};
         QTest::newRow("1999 bytes") << "in.json"
                                     << jsonOf({{QString(200, u'n'), QString(200, u'u')},
                                                {QString(200, u'n'), QString(200, u'u')},
                                                {QString(200, u'n'), QString(200, u'u')},
                                                {QString(200, u'n'), QString(200, u'u')},
                                                {QString(172, u'n'), QString(200, u'u')}})
-                                    << QStringList{}
-                                    << QStringList{"too much for the phone: up to in.json: entry 5 (\"nnnn"};
+                                    << QStringList{} << QStringList{"too much for the phone: up to in.json: entry 5 (\"nnnn"};
         QTest::newRow("size first, then the character, in one pass")
-            << "in.json"
-            << jsonOf(QList<QPair<QString, QString>>{{QStringLiteral("Ж"), QStringLiteral("u")}} + numbered(100))
+            << "in.json" << jsonOf(QList<QPair<QString, QString>>{{QStringLiteral("Ж"), QStringLiteral("u")}} + numbered(100))
             << QStringList{}
-            << QStringList{"too much for the phone: in.json: entry 101",
-                           "in.json: entry 1 (\"Ж\"): the character \"Ж\"", "--transliterate"};
+            << QStringList{"too much for the phone: in.json: entry 101", "in.json: entry 1 (\"Ж\"): the character \"Ж\"",
+                           "--transliterate"};
         QTest::newRow("size, length and character")
             << "in.json"
-            << jsonOf(QList<QPair<QString, QString>>{{QString(256, u'x'), QStringLiteral("u")},
-                                                     {QStringLiteral("Ж"), QStringLiteral("u")}}
+            << jsonOf(QList<QPair<QString, QString>>{{QString(256, u'x'), QStringLiteral("u")}, {QStringLiteral("Ж"), QStringLiteral("u")}}
                       + numbered(99))
             << QStringList{}
             << QStringList{"too much for the phone: in.json: entry 101", "in.json: entry 1 (\"xxx",
@@ -346,22 +336,18 @@ private slots:
         QTest::newRow("a name over 255 characters")
             << "in.json" << jsonOf({{QString(256, u'n'), QStringLiteral("u")}}) << QStringList{}
             << QStringList{"its name is 256 characters, more than the 255 an entry holds (--truncate cuts it)"};
-        QTest::newRow("a URL over 255 characters")
-            << "in.json" << jsonOf({{QStringLiteral("n"), QString(300, u'u')}}) << QStringList{}
-            << QStringList{"in.json: entry 1 (\"n\"): its URL is 300 characters"};
+        QTest::newRow("a URL over 255 characters") << "in.json" << jsonOf({{QStringLiteral("n"), QString(300, u'u')}}) << QStringList{}
+                                                   << QStringList{"in.json: entry 1 (\"n\"): its URL is 300 characters"};
         QTest::newRow("untitled with a long URL: the URL is refused, not the name")
             << "in.json" << jsonOf({{QString(), QStringLiteral("http://") + QString(293, u'u')}}) << QStringList{}
             << QStringList{"in.json: entry 1 (\"http://uuu"};
-        QTest::newRow("empty URL with --keep-all")
-            << "in.json" << jsonOf({{QStringLiteral("a"), QString()}}) << QStringList{"--keep-all"}
-            << QStringList{"in.json: entry 1 (\"a\"): the URL is empty"};
-        QTest::newRow("malformed HTML") << "in.html"
-                                        << QByteArray("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<A HREF=\"x\">x")
-                                        << QStringList{} << QStringList{"in.html: not a valid bookmark file"};
+        QTest::newRow("empty URL with --keep-all") << "in.json" << jsonOf({{QStringLiteral("a"), QString()}}) << QStringList{"--keep-all"}
+                                                   << QStringList{"in.json: entry 1 (\"a\"): the URL is empty"};
+        QTest::newRow("malformed HTML") << "in.html" << QByteArray("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<A HREF=\"x\">x") << QStringList{}
+                                        << QStringList{"in.html: not a valid bookmark file"};
         QTest::newRow("malformed vBookmark") << "in.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\n") << QStringList{}
                                              << QStringList{"in.vbm: not a valid vBookmark file"};
-        QTest::newRow("unknown content") << "in.txt" << QByteArray("hello") << QStringList{}
-                                         << QStringList{"in.txt: not a JSON"};
+        QTest::newRow("unknown content") << "in.txt" << QByteArray("hello") << QStringList{} << QStringList{"in.txt: not a JSON"};
     }
     void refusals()
     {
@@ -391,15 +377,14 @@ private slots:
         const QString image = path(QStringLiteral("old.bin"));
         QVERIFY(writeFile(image, imageOf(CzechBytes)));
         QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf(numbered(101))));
-        QCOMPARE(run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image}).status,
-                 1);
+        QCOMPARE(run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image}).status, 1);
         QCOMPARE(readAll(image), imageOf(CzechBytes));
     }
 
     void missingInputIsNamed()
     {
-        const Run built = run({QStringLiteral("build"), path(QStringLiteral("gone.html")), QStringLiteral("-o"),
-                               path(QStringLiteral("x.bin"))});
+        const Run built =
+            run({QStringLiteral("build"), path(QStringLiteral("gone.html")), QStringLiteral("-o"), path(QStringLiteral("x.bin"))});
         QCOMPARE(built.status, 1);
         QVERIFY(built.err.contains(QStringLiteral("gone.html: no such file")));
         QVERIFY(!QFile::exists(path(QStringLiteral("x.bin"))));
@@ -418,8 +403,8 @@ private slots:
     {
         QFETCH(QByteArray, input);
         QVERIFY(writeFile(path(QStringLiteral("in.json")), input));
-        const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"),
-                               path(QStringLiteral("x.bin"))});
+        const Run built =
+            run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), path(QStringLiteral("x.bin"))});
         QCOMPARE(built.status, 0);
         QCOMPARE(built.err, QString());
         const Run listed = run({QStringLiteral("list"), path(QStringLiteral("x.bin")), QStringLiteral("--json")});
@@ -489,8 +474,8 @@ private slots:
         QFETCH(QString, said);
         QVERIFY(writeFile(path(QStringLiteral("in.json")), input));
         const QString image = path(QStringLiteral("cut.bin"));
-        const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image,
-                               QStringLiteral("--truncate")});
+        const Run built =
+            run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image, QStringLiteral("--truncate")});
         QCOMPARE(built.status, 0);
         QCOMPARE(relative(built.err), QStringLiteral("linkwell-cli: ") + said + u'\n');
 
@@ -510,28 +495,25 @@ private slots:
         QTest::addColumn<QByteArray>("input");
         QTest::newRow("html") << "e.html" << QByteArray("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p></DL><p>\n");
         QTest::newRow("json") << "e.json" << QByteArray("[]");
-        QTest::newRow("vbm of links left out")
-            << "e.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\nURL:javascript:void(0)\r\nEND:VBKM\r\n");
-        QTest::newRow("html of links left out")
-            << "e.html" << htmlOf({{QStringLiteral("h"), QStringLiteral("place:sort=8")}});
+        QTest::newRow("vbm of links left out") << "e.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\nURL:javascript:void(0)\r\nEND:VBKM\r\n");
+        QTest::newRow("html of links left out") << "e.html" << htmlOf({{QStringLiteral("h"), QStringLiteral("place:sort=8")}});
     }
     void anEmptyInputIsRefused()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, input);
         QVERIFY(writeFile(path(name), input));
-        const Run refused =
-            run({QStringLiteral("build"), path(name), QStringLiteral("-o"), path(QStringLiteral("e.bin"))});
+        const Run refused = run({QStringLiteral("build"), path(name), QStringLiteral("-o"), path(QStringLiteral("e.bin"))});
         QCOMPARE(refused.status, 1);
         QVERIFY2(lines(refused.err).last()
                      == QStringLiteral("linkwell-cli: no entries: an empty image would clear the phone "
                                        "(--allow-empty writes it anyway)"),
                  qPrintable(refused.err));
         QVERIFY(!QFile::exists(path(QStringLiteral("e.bin"))));
-        QCOMPARE(run({QStringLiteral("build"), path(name), QStringLiteral("-o"), path(QStringLiteral("e.bin")),
-                      QStringLiteral("--allow-empty")})
-                     .status,
-                 0);
+        QCOMPARE(
+            run({QStringLiteral("build"), path(name), QStringLiteral("-o"), path(QStringLiteral("e.bin")), QStringLiteral("--allow-empty")})
+                .status,
+            0);
         QCOMPARE(readAll(path(QStringLiteral("e.bin"))), QByteArray("MME20C\0", 7));
         const Run listed = run({QStringLiteral("list"), path(QStringLiteral("e.bin"))});
         QCOMPARE(listed.status, 0);
@@ -548,8 +530,7 @@ private slots:
         QTest::newRow("build without -o") << QStringList{"build", "in.json"} << "-o OUTPUT is missing";
         QTest::newRow("build without input") << QStringList{"build", "-o", "x"} << "a file is missing";
         QTest::newRow("export without format") << QStringList{"export", "i.bin", "-o", "x"} << "--format";
-        QTest::newRow("export unknown format")
-            << QStringList{"export", "i.bin", "--format", "csv", "-o", "x"} << "unknown format \"csv\"";
+        QTest::newRow("export unknown format") << QStringList{"export", "i.bin", "--format", "csv", "-o", "x"} << "unknown format \"csv\"";
         QTest::newRow("list of two") << QStringList{"list", "a", "b"} << "unexpected argument \"b\"";
         QTest::newRow("download without port") << QStringList{"download", "-o", "x"} << "--port N is missing";
         QTest::newRow("upload on port 0") << QStringList{"upload", "--port", "0", "x"} << "not a number from 1 to 255";
@@ -592,34 +573,29 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("said");
         const QString second = QStringLiteral(": the character U+0001 in its name cannot be stored in the phone");
-        QTest::newRow("json \\u0001")
-            << "in.json"
-            << QByteArray(
-                   "[{\"name\":\"a\\u0001b\",\"url\":\"http://a/\"},{\"name\":\"two\",\"url\":\"http://b/\"},"
-                   "{\"name\":\"three\",\"url\":\"http://c/\"}]")
-            << QStringList{} << "in.json: entry 1 (\"a\\x01b\")" + second;
-        QTest::newRow("html &#1;")
-            << "in.html"
-            << QByteArray(
-                   "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A HREF=\"http://a/\">a&#1;b</A>\n"
-                   "<DT><A HREF=\"http://b/\">two</A>\n<DT><A HREF=\"http://c/\">three</A>\n</DL>\n")
-            << QStringList{} << "in.html: entry 1 (\"a\\x01b\")" + second;
-        QTest::newRow("vbm =01")
-            << "in.vbm"
-            << QByteArray(
-                   "BEGIN:VBKM\r\nTITLE;ENCODING=QUOTED-PRINTABLE:a=01b\r\nURL:http://a/\r\nEND:VBKM\r\n"
-                   "BEGIN:VBKM\r\nTITLE:two\r\nURL:http://b/\r\nEND:VBKM\r\n"
-                   "BEGIN:VBKM\r\nTITLE:three\r\nURL:http://c/\r\nEND:VBKM\r\n")
-            << QStringList{} << "in.vbm: entry 1 (\"a\\x01b\")" + second;
+        QTest::newRow("json \\u0001") << "in.json"
+                                      << QByteArray(
+                                             "[{\"name\":\"a\\u0001b\",\"url\":\"http://a/\"},{\"name\":\"two\",\"url\":\"http://b/\"},"
+                                             "{\"name\":\"three\",\"url\":\"http://c/\"}]")
+                                      << QStringList{} << "in.json: entry 1 (\"a\\x01b\")" + second;
+        QTest::newRow("html &#1;") << "in.html"
+                                   << QByteArray(
+                                          "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A HREF=\"http://a/\">a&#1;b</A>\n"
+                                          "<DT><A HREF=\"http://b/\">two</A>\n<DT><A HREF=\"http://c/\">three</A>\n</DL>\n")
+                                   << QStringList{} << "in.html: entry 1 (\"a\\x01b\")" + second;
+        QTest::newRow("vbm =01") << "in.vbm"
+                                 << QByteArray(
+                                        "BEGIN:VBKM\r\nTITLE;ENCODING=QUOTED-PRINTABLE:a=01b\r\nURL:http://a/\r\nEND:VBKM\r\n"
+                                        "BEGIN:VBKM\r\nTITLE:two\r\nURL:http://b/\r\nEND:VBKM\r\n"
+                                        "BEGIN:VBKM\r\nTITLE:three\r\nURL:http://c/\r\nEND:VBKM\r\n")
+                                 << QStringList{} << "in.vbm: entry 1 (\"a\\x01b\")" + second;
         QTest::newRow("vbm raw byte, with every option")
             << "in.vbm" << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\nURL:http://a/\x01\r\nEND:VBKM\r\n")
             << QStringList{"--truncate", "--transliterate", "--keep-all"}
             << "in.vbm: entry 1 (\"x\"): the character U+0001 in its URL cannot be stored in the phone";
         QTest::newRow("html &#1; in the URL of the last entry")
-            << "in.html"
-            << htmlOf({{QStringLiteral("a"), QStringLiteral("http://a/")}}).replace("http://a/", "http://a/&#1;")
-            << QStringList{}
-            << "in.html: entry 1 (\"a\"): the character U+0001 in its URL cannot be stored in the phone";
+            << "in.html" << htmlOf({{QStringLiteral("a"), QStringLiteral("http://a/")}}).replace("http://a/", "http://a/&#1;")
+            << QStringList{} << "in.html: entry 1 (\"a\"): the character U+0001 in its URL cannot be stored in the phone";
     }
     void controlBytesAreRefusedFromEveryFormat()
     {
@@ -648,16 +624,13 @@ private slots:
         QTest::newRow("past the cut, without --truncate")
             << 248 << QStringList{} << 1 << QStringList{"too much for the phone: in.html: entry 101"};
         QTest::newRow("before the cut") << 50 << QStringList{"--truncate"} << 1
-                                        << QStringList{"in.html: entry 50 (\"Дезертир\"): the character \"Д\" (U+0414)",
-                                                       "--transliterate"};
+                                        << QStringList{"in.html: entry 50 (\"Дезертир\"): the character \"Д\" (U+0414)", "--transliterate"};
         QTest::newRow("before the cut, without --truncate")
             << 50 << QStringList{} << 1
-            << QStringList{"too much for the phone: in.html: entry 101", "in.html: entry 50 (\"Дезертир\")",
-                           "--transliterate"};
+            << QStringList{"too much for the phone: in.html: entry 101", "in.html: entry 50 (\"Дезертир\")", "--transliterate"};
         QTest::newRow("before the cut, transliterated")
             << 50 << QStringList{"--truncate", "--transliterate"} << 0
-            << QStringList{"in.html: entry 50: name \"Дезертир\" written as \"Dezertir\"",
-                           "No. of entries truncated to 100(=max)."};
+            << QStringList{"in.html: entry 50: name \"Дезертир\" written as \"Dezertir\"", "No. of entries truncated to 100(=max)."};
     }
     void truncateJudgesOnlyWhatIsKept()
     {
@@ -669,9 +642,7 @@ private slots:
         links[foreign - 1].first = QStringLiteral("Дезертир");
         QVERIFY(writeFile(path(QStringLiteral("in.html")), htmlOf(links)));
         const QString image = path(QStringLiteral("cut.bin"));
-        const Run built =
-            run(QStringList{QStringLiteral("build"), path(QStringLiteral("in.html")), QStringLiteral("-o"), image}
-                + options);
+        const Run built = run(QStringList{QStringLiteral("build"), path(QStringLiteral("in.html")), QStringLiteral("-o"), image} + options);
         QCOMPARE(built.status, status);
         const QStringList err = lines(relative(built.err));
         QCOMPARE(err.size(), said.size());
@@ -682,8 +653,7 @@ private slots:
             const Run listed = run({QStringLiteral("list"), image});
             QCOMPARE(lines(listed.out).size(), 100);
             QCOMPARE(lines(listed.out).at(foreign < 100 ? foreign - 1 : 99),
-                     foreign < 100 ? QStringLiteral("%1\tDezertir\tu%1").arg(foreign)
-                                   : QStringLiteral("100\tn100\tu100"));
+                     foreign < 100 ? QStringLiteral("%1\tDezertir\tu%1").arg(foreign) : QStringLiteral("100\tn100\tu100"));
         }
     }
 
@@ -749,38 +719,31 @@ private slots:
         QFETCH(QString, url);
         QFETCH(QString, written);
         QFETCH(QString, writtenUrl);
-        QVERIFY(writeFile(path(QStringLiteral("in.json")),
-                          jsonOf({{QStringLiteral("first"), QStringLiteral("http://f/")}, {name, url}})));
+        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf({{QStringLiteral("first"), QStringLiteral("http://f/")}, {name, url}})));
         const QString image = path(QStringLiteral("t.bin"));
-        const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image,
-                               QStringLiteral("--transliterate")});
+        const Run built =
+            run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image, QStringLiteral("--transliterate")});
         QCOMPARE(built.status, 0);
         QStringList expected;
         if (written != name)
-            expected
-                << QStringLiteral("linkwell-cli: in.json: entry 2: name \"%1\" written as \"%2\"").arg(name, written);
+            expected << QStringLiteral("linkwell-cli: in.json: entry 2: name \"%1\" written as \"%2\"").arg(name, written);
         if (writtenUrl != url)
-            expected
-                << QStringLiteral("linkwell-cli: in.json: entry 2: URL \"%1\" written as \"%2\"").arg(url, writtenUrl);
+            expected << QStringLiteral("linkwell-cli: in.json: entry 2: URL \"%1\" written as \"%2\"").arg(url, writtenUrl);
         QCOMPARE(lines(relative(built.err)), expected);
         const Run listed = run({QStringLiteral("list"), image});
-        QCOMPARE(lines(listed.out),
-                 (QStringList{"1\tfirst\thttp://f/", QStringLiteral("2\t%1\t%2").arg(written, writtenUrl)}));
+        QCOMPARE(lines(listed.out), (QStringList{"1\tfirst\thttp://f/", QStringLiteral("2\t%1\t%2").arg(written, writtenUrl)}));
     }
 
     void transliterationIsNeededToWriteThem()
     {
-        QVERIFY(writeFile(path(QStringLiteral("in.json")),
-                          jsonOf({{QStringLiteral("Αθήνα"), QStringLiteral("http://a/")}})));
-        const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"),
-                               path(QStringLiteral("t.bin"))});
+        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf({{QStringLiteral("Αθήνα"), QStringLiteral("http://a/")}})));
+        const Run built =
+            run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), path(QStringLiteral("t.bin"))});
         QCOMPARE(built.status, 1);
-        QCOMPARE(
-            lines(relative(built.err)),
-            (QStringList{
-                "linkwell-cli: in.json: entry 1 (\"Αθήνα\"): the character \"Α\" (U+0391) in its name cannot be "
-                "written in Windows-1250",
-                "linkwell-cli: --transliterate writes a Latin reading of the characters Windows-1250 lacks instead"}));
+        QCOMPARE(lines(relative(built.err)),
+                 (QStringList{"linkwell-cli: in.json: entry 1 (\"Αθήνα\"): the character \"Α\" (U+0391) in its name cannot be "
+                              "written in Windows-1250",
+                              "linkwell-cli: --transliterate writes a Latin reading of the characters Windows-1250 lacks instead"}));
     }
 
     // A 10 MB name is refused in about the time it takes to read it.
@@ -790,8 +753,7 @@ private slots:
         name[name.size() - 1] = QChar(0x0416);
         QElapsedTimer timer;
         timer.start();
-        const BuildResult image =
-            buildImage({{name, QStringLiteral("http://a/"), QStringLiteral("in"), 1}}, BuildOptions{});
+        const BuildResult image = buildImage({{name, QStringLiteral("http://a/"), QStringLiteral("in"), 1}}, BuildOptions{});
         QVERIFY2(timer.elapsed() < testing::timeBound(1500), qPrintable(QString::number(timer.elapsed())));
         // Too big for the image, and too long for an entry; the character
         // past both limits is not reached.
@@ -834,9 +796,7 @@ private slots:
                                                    {"", ""}};
         QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf(links)));
         const QString image = path(QStringLiteral("s.bin"));
-        const Run built =
-            run(QStringList{QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image}
-                + options);
+        const Run built = run(QStringList{QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), image} + options);
         QCOMPARE(built.status, status);
         QStringList expected;
         for (const QString& line : said)
@@ -851,8 +811,7 @@ private slots:
 
     void keepAllKeepsThem()
     {
-        QVERIFY(writeFile(path(QStringLiteral("in.json")),
-                          jsonOf({{"j", "javascript:void(0)"}, {"", "about:blank"}, {"f", "file:///x"}})));
+        QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf({{"j", "javascript:void(0)"}, {"", "about:blank"}, {"f", "file:///x"}})));
         const Run built = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"),
                                path(QStringLiteral("k.bin")), QStringLiteral("--keep-all")});
         QCOMPARE(built.status, 0);
@@ -873,13 +832,12 @@ private slots:
         const QString longUrl = QStringLiteral("http://") + QString(293, u'u');
         QTest::newRow("untitled") << QString() << "http://wap.idos.cz/" << QByteArray("http://wap.idos.cz/")
                                   << QByteArray("http://wap.idos.cz/") << QStringList{};
-        QTest::newRow("untitled, long URL")
-            << QString() << longUrl << longUrl.left(255).toLatin1() << longUrl.left(255).toLatin1()
-            << QStringList{"in.json: entry 1: its URL of 300 characters cut to 255"};
+        QTest::newRow("untitled, long URL") << QString() << longUrl << longUrl.left(255).toLatin1() << longUrl.left(255).toLatin1()
+                                            << QStringList{"in.json: entry 1: its URL of 300 characters cut to 255"};
         QTest::newRow("long name") << QString(256, u'n') << "u" << QByteArray(255, 'n') << QByteArray("u")
                                    << QStringList{"in.json: entry 1: its name of 256 characters cut to 255"};
-        QTest::newRow("255 stays") << QString(255, u'n') << QString(255, u'u') << QByteArray(255, 'n')
-                                   << QByteArray(255, 'u') << QStringList{};
+        QTest::newRow("255 stays") << QString(255, u'n') << QString(255, u'u') << QByteArray(255, 'n') << QByteArray(255, 'u')
+                                   << QStringList{};
         // What the cut drops is not judged, nor listed as transliterated.
         QTest::newRow("a foreign character past the cut")
             << QString(255, u'n') + QStringLiteral("Ж") << "u" << QByteArray(255, 'n') << QByteArray("u")
@@ -887,8 +845,7 @@ private slots:
         QTest::newRow("one before the cut, transliterated")
             << QString(254, u'n') + QStringLiteral("日") << "u" << QByteArray(254, 'n') + "r" << QByteArray("u")
             << QStringList{"in.json: entry 1: its name of 256 characters cut to 255",
-                           "in.json: entry 1: name \"" + QString(80, u'n') + "...\" written as \"" + QString(80, u'n')
-                               + "...\""};
+                           "in.json: entry 1: name \"" + QString(80, u'n') + "...\" written as \"" + QString(80, u'n') + "...\""};
     }
     void untitledAndLongFields()
     {
@@ -922,12 +879,10 @@ private slots:
         QFETCH(QString, command);
         QVERIFY(writeFile(path(QStringLiteral("in.json")), jsonOf(Czech)));
         QVERIFY(writeFile(path(QStringLiteral("i.bin")), imageOf(CzechBytes)));
-        const QStringList input = command == QLatin1String("build")
-                                      ? QStringList{QStringLiteral("build"), path(QStringLiteral("in.json"))}
-                                      : QStringList{QStringLiteral("export"), path(QStringLiteral("i.bin")),
-                                                    QStringLiteral("--format"), QStringLiteral("json")};
-        const QByteArray expected =
-            command == QLatin1String("build") ? imageOf(CzechBytes) : writeJson(bookmarks(Czech));
+        const QStringList input = command == QLatin1String("build") ? QStringList{QStringLiteral("build"), path(QStringLiteral("in.json"))}
+                                                                    : QStringList{QStringLiteral("export"), path(QStringLiteral("i.bin")),
+                                                                                  QStringLiteral("--format"), QStringLiteral("json")};
+        const QByteArray expected = command == QLatin1String("build") ? imageOf(CzechBytes) : writeJson(bookmarks(Czech));
 
         // "-o -": standard output.
         QByteArray standardOutput;
@@ -971,17 +926,14 @@ private slots:
     {
         QVERIFY(writeFile(path(QStringLiteral("i.bin")), imageOf(CzechBytes)));
         QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("adir")));
-        const Run toDir = run({QStringLiteral("export"), path(QStringLiteral("i.bin")), QStringLiteral("--format"),
-                               QStringLiteral("html"), QStringLiteral("-o"), path(QStringLiteral("adir"))});
+        const Run toDir = run({QStringLiteral("export"), path(QStringLiteral("i.bin")), QStringLiteral("--format"), QStringLiteral("html"),
+                               QStringLiteral("-o"), path(QStringLiteral("adir"))});
         QDir(path(QStringLiteral("adir"))).removeRecursively();
         QCOMPARE(toDir.status, 1);
-        QCOMPARE(
-            toDir.err,
-            QStringLiteral("linkwell-cli: %1: cannot be written: Is a directory\n").arg(path(QStringLiteral("adir"))));
+        QCOMPARE(toDir.err, QStringLiteral("linkwell-cli: %1: cannot be written: Is a directory\n").arg(path(QStringLiteral("adir"))));
 
         QTemporaryDir mountPoint;
-        if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8k", "tmpfs", mountPoint.path()})
-            != 0)
+        if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8k", "tmpfs", mountPoint.path()}) != 0)
             QSKIP("cannot mount a small tmpfs here (needs root): the full disk case is not run");
         const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {mountPoint.path()}); });
         QVERIFY(writeFile(mountPoint.filePath(QStringLiteral("filler")), QByteArray(5000, 'f')));
@@ -990,18 +942,15 @@ private slots:
         const Run noSpace = run({QStringLiteral("export"), path(QStringLiteral("many.bin")), QStringLiteral("--format"),
                                  QStringLiteral("html"), QStringLiteral("-o"), full});
         QCOMPARE(noSpace.status, 1);
-        QCOMPARE(noSpace.err,
-                 QStringLiteral("linkwell-cli: %1: cannot be written: No space left on device\n").arg(full));
+        QCOMPARE(noSpace.err, QStringLiteral("linkwell-cli: %1: cannot be written: No space left on device\n").arg(full));
 
         QVERIFY(QDir(mountPoint.path()).mkdir(QStringLiteral("locked")));
-        QFile::setPermissions(mountPoint.filePath(QStringLiteral("locked")),
-                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(mountPoint.filePath(QStringLiteral("locked")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         QFile::remove(mountPoint.filePath(QStringLiteral("filler")));
         if (::geteuid() == 0)
             QSKIP("root may write into a read-only folder: the permission case is not run");
         const QString locked = mountPoint.filePath(QStringLiteral("locked/out.bin"));
-        const Run denied =
-            run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), locked});
+        const Run denied = run({QStringLiteral("build"), path(QStringLiteral("in.json")), QStringLiteral("-o"), locked});
         QCOMPARE(denied.err, QStringLiteral("linkwell-cli: %1: cannot be written: Permission denied\n").arg(locked));
     }
 
@@ -1010,10 +959,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("image");
         QTest::addColumn<QString>("listed");
-        QTest::newRow("tab and line breaks")
-            << imageOf({{"a\tb\nc\r", "u\t1"}, {"two", "u2"}}) << "1\ta\\tb\\nc\\r\tu\\t1\n2\ttwo\tu2\n";
-        QTest::newRow("escape sequence") << imageOf({{"\x1b[31mred\x1b[0m", "u\x07"}})
-                                         << "1\t\\x1b[31mred\\x1b[0m\tu\\x07\n";
+        QTest::newRow("tab and line breaks") << imageOf({{"a\tb\nc\r", "u\t1"}, {"two", "u2"}}) << "1\ta\\tb\\nc\\r\tu\\t1\n2\ttwo\tu2\n";
+        QTest::newRow("escape sequence") << imageOf({{"\x1b[31mred\x1b[0m", "u\x07"}}) << "1\t\\x1b[31mred\\x1b[0m\tu\\x07\n";
     }
     void printedTextIsEscaped()
     {
@@ -1030,15 +977,13 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("said");
-        QTest::newRow("a refused entry") << "in.json"
-                                         << jsonOf({{QStringLiteral("\x1b]0;pwned\x07Ж"), QStringLiteral("u")}})
+        QTest::newRow("a refused entry") << "in.json" << jsonOf({{QStringLiteral("\x1b]0;pwned\x07Ж"), QStringLiteral("u")}})
                                          << "entry 1 (\"\\x1b]0;pwned\\x07Ж\")";
         QTest::newRow("a long refused name is cut")
             << "in.json" << jsonOf({{QString(100, u'x') + QStringLiteral("Ж"), QStringLiteral("u")}})
             << "entry 1 (\"" + QString(40, u'x') + "...\")";
         QTest::newRow("a right-to-left override")
-            << "in.json" << jsonOf({{QStringLiteral("\u202Etxt.exe Ж"), QStringLiteral("u")}})
-            << "entry 1 (\"\\u{202E}txt.exe Ж\")";
+            << "in.json" << jsonOf({{QStringLiteral("\u202Etxt.exe Ж"), QStringLiteral("u")}}) << "entry 1 (\"\\u{202E}txt.exe Ж\")";
         QTest::newRow("a quoted vBookmark line") << "in.vbm" << QByteArray("\x1b[2JBEGIN:VBKM\r\n") << "\\x1b[2J";
     }
     void messagesQuotingAnInputAreEscaped()
@@ -1058,8 +1003,7 @@ private slots:
     {
         const Run r = run({QStringLiteral("--version")});
         QCOMPARE(r.status, 0);
-        QVERIFY2(QRegularExpression(QStringLiteral("^linkwell-cli \\d+\\.\\d+\\.\\d+\n$")).match(r.out).hasMatch(),
-                 qPrintable(r.out));
+        QVERIFY2(QRegularExpression(QStringLiteral("^linkwell-cli \\d+\\.\\d+\\.\\d+\n$")).match(r.out).hasMatch(), qPrintable(r.out));
     }
 
     // The real executable: exit statuses, standard error and the files left behind.
@@ -1078,8 +1022,7 @@ private slots:
         list.start(QStringLiteral(LINKWELL_CLI_PATH), {QStringLiteral("list"), path(QStringLiteral("phone.bin"))});
         QVERIFY(list.waitForFinished(30000));
         QCOMPARE(list.exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(list.readAllStandardOutput()).split(u'\n').first(),
-                 QStringLiteral("1\tPočasí\thttp://pocasi.cz/"));
+        QCOMPARE(QString::fromUtf8(list.readAllStandardOutput()).split(u'\n').first(), QStringLiteral("1\tPočasí\thttp://pocasi.cz/"));
     }
 
     // The executable's own standard output, as "-" and through /dev/stdout.
@@ -1088,8 +1031,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("build -o -") << QStringList{"build", "@in.json", "-o", "-"} << imageOf(CzechBytes);
-        QTest::newRow("export -o /dev/stdout")
-            << QStringList{"export", "@i.bin", "--format", "json", "-o", "/dev/stdout"} << writeJson(bookmarks(Czech));
+        QTest::newRow("export -o /dev/stdout") << QStringList{"export", "@i.bin", "--format", "json", "-o", "/dev/stdout"}
+                                               << writeJson(bookmarks(Czech));
     }
     void theProgramWritesToStandardOutput()
     {
@@ -1115,11 +1058,10 @@ private slots:
         QTest::addColumn<QString>("said");
         QTest::newRow("refused build") << QStringList{"build", "@in.json", "-o", "@out.bin"} << 1
                                        << "entry 101 (\"n101\") is one more than the 100 entries";
-        QTest::newRow("missing image") << QStringList{"export", "@nothing.bin", "--format", "html", "-o", "@out.bin"}
-                                       << 1 << "nothing.bin: File not exists.";
+        QTest::newRow("missing image") << QStringList{"export", "@nothing.bin", "--format", "html", "-o", "@out.bin"} << 1
+                                       << "nothing.bin: File not exists.";
         QTest::newRow("usage") << QStringList{"build", "@in.json"} << 2 << "-o OUTPUT is missing";
-        QTest::newRow("upload with nobody to ask")
-            << QStringList{"upload", "--port", "1", "@image.bin"} << 1 << "pass --yes";
+        QTest::newRow("upload with nobody to ask") << QStringList{"upload", "--port", "1", "@image.bin"} << 1 << "pass --yes";
     }
     void theProgramRefusesWithStatusAndNoFile()
     {

@@ -150,10 +150,8 @@ private slots:
         QCOMPARE(r.status, 1);
         QCOMPARE(r.out, window);
         // After the history, the reason in one line.
-        const QString why =
-            command == "download"
-                ? "download failed: the phone does not answer (InitGBPMode -3)"
-                : "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched";
+        const QString why = command == "download" ? "download failed: the phone does not answer (InitGBPMode -3)"
+                                                  : "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched";
         QCOMPARE(r.err, "linkwell-cli: COM1: " + why + "\n");
         QVERIFY2(r.ms < 30000, qPrintable(QString::number(r.ms)));
         QVERIFY(!QFile::exists(path("out.bin")));

@@ -64,8 +64,7 @@ private slots:
                                            {"YouTube", "https://www.youtube.com/"},
                                            {QStringLiteral("Doručená pošta (3) - jan.novak@example.cz - Gmail"),
                                             "https://mail.google.com/mail/u/0/#inbox"}}
-                                  << Pairs{
-                                         {"Sony Ericsson - Wikipedia", "https://en.wikipedia.org/wiki/Sony_Ericsson"}};
+                                  << Pairs{{"Sony Ericsson - Wikipedia", "https://en.wikipedia.org/wiki/Sony_Ericsson"}};
         QTest::newRow("Safari") << "safari.html" << 5
                                 << Pairs{{"Apple", "https://www.apple.com/uk/"},
                                          {"BBC News - Home", "https://www.bbc.co.uk/news"},
@@ -73,24 +72,21 @@ private slots:
                                          {QStringLiteral("České dráhy"), "https://www.cd.cz/"}}
                                 << Pairs{{"The long read: why we still love old phones | Technology | The Guardian",
                                           "https://www.theguardian.com/technology/2024/jan/01/example"}};
-        QTest::newRow("Delicious")
-            << "delicious.html" << 6
-            << Pairs{{"Creating Map Visualizations in <10 lines of Python",
-                      "http://example.com/blog/map-visualizations-python"},
-                     {"Converging? < Real Story", "http://example.net/converging"},
-                     {QStringLiteral("朝日新聞デジタル：朝日新聞社のニュースサイト"), "http://www.asahi.com/"},
-                     {QStringLiteral("Η ΚΑΘΗΜΕΡΙΝΗ"), "http://www.kathimerini.gr/"},
-                     {QStringLiteral("Lidovky.cz – „Zprávy“ & komentáře"), "http://www.lidovky.cz/?utm=del&ref=1"}}
-            << Pairs{{QStringLiteral("Café Mövenpick ”Zürich” æ"), "http://example.org/cafe"}};
+        QTest::newRow("Delicious") << "delicious.html" << 6
+                                   << Pairs{{"Creating Map Visualizations in <10 lines of Python",
+                                             "http://example.com/blog/map-visualizations-python"},
+                                            {"Converging? < Real Story", "http://example.net/converging"},
+                                            {QStringLiteral("朝日新聞デジタル：朝日新聞社のニュースサイト"), "http://www.asahi.com/"},
+                                            {QStringLiteral("Η ΚΑΘΗΜΕΡΙΝΗ"), "http://www.kathimerini.gr/"},
+                                            {QStringLiteral("Lidovky.cz – „Zprávy“ & komentáře"), "http://www.lidovky.cz/?utm=del&ref=1"}}
+                                   << Pairs{{QStringLiteral("Café Mövenpick ”Zürich” æ"), "http://example.org/cafe"}};
         QTest::newRow("Gammu") << "gammu.vbm" << 1 << Pairs{{"Seznam", "http://wap.seznam.cz/"}} << Pairs{};
-        QTest::newRow("Nokia, quoted-printable")
-            << "nokia-qp.vbm" << 2 << Pairs{{QStringLiteral("Počasí ČHMÚ"), "http://wap.chmi.cz/?m="}}
-            << Pairs{{QStringLiteral("Jízdní řád"), "http://wap.cd.cz/"}};
-        QTest::newRow("phones' BASE64 and charsets")
-            << "phone-encodings.vbm" << 3
-            << Pairs{{QStringLiteral("iDNES.cz – mobilní zprávy"), "http://mobil.idnes.cz/"},
-                     {QStringLiteral("Žluťoučký kůň"), "http://kun.cz/"}}
-            << Pairs{{QStringLiteral("Škoda Auto"), "http://m.skoda-auto.cz/?lang=cs"}};
+        QTest::newRow("Nokia, quoted-printable") << "nokia-qp.vbm" << 2 << Pairs{{QStringLiteral("Počasí ČHMÚ"), "http://wap.chmi.cz/?m="}}
+                                                 << Pairs{{QStringLiteral("Jízdní řád"), "http://wap.cd.cz/"}};
+        QTest::newRow("phones' BASE64 and charsets") << "phone-encodings.vbm" << 3
+                                                     << Pairs{{QStringLiteral("iDNES.cz – mobilní zprávy"), "http://mobil.idnes.cz/"},
+                                                              {QStringLiteral("Žluťoučký kůň"), "http://kun.cz/"}}
+                                                     << Pairs{{QStringLiteral("Škoda Auto"), "http://m.skoda-auto.cz/?lang=cs"}};
         QTest::newRow("our own list --json") << "linkwell-list.json" << 3 << Pairs{{"Seznam", "http://wap.seznam.cz/"}}
                                              << Pairs{{"", "http://wap.cd.cz/"}};
     }
@@ -116,9 +112,8 @@ private slots:
         QTest::newRow("a Firefox export cut short")
             << "truncated-firefox.html"
             << "truncated-firefox.html: not a valid bookmark file: the <A> on line 17 is never closed";
-        QTest::newRow("an old export in Windows-1250")
-            << "cp1250-export.html"
-            << "cp1250-export.html: not valid UTF-8 (line 6); bookmark files are read as UTF-8";
+        QTest::newRow("an old export in Windows-1250") << "cp1250-export.html"
+                                                       << "cp1250-export.html: not valid UTF-8 (line 6); bookmark files are read as UTF-8";
         QTest::newRow("a vBookmark whose envelope is cut")
             << "envelope-cut.vbm"
             << "envelope-cut.vbm: not a valid vBookmark file: line 5: BEGIN:ENV is never ended";

@@ -69,8 +69,7 @@ struct Tool {
                 return answer;
             };
         // The test keeps the phone, so the tool gets it without ownership.
-        CliContext context{o, e, answers,
-                           [this] { return std::shared_ptr<PhoneLibrary>(&phone, [](PhoneLibrary*) {}); }};
+        CliContext context{o, e, answers, [this] { return std::shared_ptr<PhoneLibrary>(&phone, [](PhoneLibrary*) {}); }};
         arguments.prepend(QStringLiteral("linkwell-cli"));
         Run r;
         r.status = runCli(arguments, context);
@@ -157,8 +156,7 @@ private slots:
         Tool tool;
         phone.applyTo(tool.phone);
         const QString image = path(QStringLiteral("phone.bin"));
-        const Run r = tool.run(
-            {QStringLiteral("download"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"), image});
+        const Run r = tool.run({QStringLiteral("download"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"), image});
         QCOMPARE(r.out, windowHistory);
         QCOMPARE(tool.phone.calls, window.phone.calls);
         QCOMPARE(r.status, status);
@@ -204,8 +202,7 @@ private slots:
 
         Tool tool;
         phone.applyTo(tool.phone);
-        const Run r = tool.run(
-            {QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"), file, QStringLiteral("--yes")});
+        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"), file, QStringLiteral("--yes")});
         QCOMPARE(r.out, windowHistory);
         QCOMPARE(tool.phone.calls, window.phone.calls);
         QCOMPARE(tool.phone.file, window.phone.file);
@@ -217,8 +214,8 @@ private slots:
     {
         QVERIFY(writeFile(path(QStringLiteral("upload.bin")), QByteArray("not an image")));
         Tool tool;
-        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"),
-                                path(QStringLiteral("upload.bin")), QStringLiteral("--yes")});
+        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"), path(QStringLiteral("upload.bin")),
+                                QStringLiteral("--yes")});
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.contains(QStringLiteral("upload.bin: Bad header")));
         QVERIFY(tool.phone.calls.isEmpty());
@@ -242,8 +239,8 @@ private slots:
         Tool tool;
         tool.answer = answer;
         tool.phone.file = "old";
-        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("2"),
-                                path(QStringLiteral("upload.bin"))});
+        const Run r =
+            tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("2"), path(QStringLiteral("upload.bin"))});
         QCOMPARE(r.status, uploads ? 0 : 1);
         if (answer) {
             QCOMPARE(r.questions.size(), 1);
@@ -255,8 +252,7 @@ private slots:
         QCOMPARE(tool.phone.calls.isEmpty(), !uploads);
         QCOMPARE(tool.phone.file.startsWith(imageOf(Three)), uploads);
         if (answer && !uploads)
-            QCOMPARE(r.err,
-                     QStringLiteral("linkwell-cli: upload cancelled: nothing written; the phone was not touched\n"));
+            QCOMPARE(r.err, QStringLiteral("linkwell-cli: upload cancelled: nothing written; the phone was not touched\n"));
     }
 
     // After the history, one line that says why; "Bad header" alone is not a reason.
@@ -264,19 +260,15 @@ private slots:
     {
         QTest::addColumn<PhoneState>("phone");
         QTest::addColumn<QString>("why");
-        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}}
-                                      << "the phone does not answer (InitGBPMode -3)";
-        QTest::newRow("no port") << PhoneState{imageOf(Three), {-2}, {}, {}, {}}
-                                 << "the port cannot be opened (InitGBPMode -2)";
+        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}} << "the phone does not answer (InitGBPMode -3)";
+        QTest::newRow("no port") << PhoneState{imageOf(Three), {-2}, {}, {}, {}} << "the port cannot be opened (InitGBPMode -2)";
         QTest::newRow("link broken") << PhoneState{imageOf(Three), {}, {-5}, {}, {}}
                                      << "the link broke: no valid answer from the phone (ReadNVMFile -5)";
         QTest::newRow("phone's status") << PhoneState{imageOf(Three), {}, {-256 - 7}, {}, {}}
                                         << "the phone answered ReadNVMFile with status 7";
-        QTest::newRow("empty file") << PhoneState{QByteArray(), {}, {}, {}, {}}
-                                    << "the phone's favourites file is empty (0 bytes)";
-        QTest::newRow("not an image")
-            << PhoneState{QByteArray("MME20X\0\0", 8), {}, {}, {}, {}}
-            << "the phone's favourites file (8 bytes) does not begin with the MME20C signature";
+        QTest::newRow("empty file") << PhoneState{QByteArray(), {}, {}, {}, {}} << "the phone's favourites file is empty (0 bytes)";
+        QTest::newRow("not an image") << PhoneState{QByteArray("MME20X\0\0", 8), {}, {}, {}, {}}
+                                      << "the phone's favourites file (8 bytes) does not begin with the MME20C signature";
     }
     void aFailedDownloadSaysWhy()
     {
@@ -284,8 +276,8 @@ private slots:
         QFETCH(QString, why);
         Tool tool;
         phone.applyTo(tool.phone);
-        const Run r = tool.run({QStringLiteral("download"), QStringLiteral("--port"), QStringLiteral("3"),
-                                QStringLiteral("-o"), path(QStringLiteral("phone.bin"))});
+        const Run r = tool.run({QStringLiteral("download"), QStringLiteral("--port"), QStringLiteral("3"), QStringLiteral("-o"),
+                                path(QStringLiteral("phone.bin"))});
         QCOMPARE(r.status, 1);
         const QStringList err = r.err.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(err.last(), QStringLiteral("linkwell-cli: COM3: download failed: ") + why);
@@ -304,12 +296,10 @@ private slots:
                                      << "the upload failed after the phone's favourites were cleared: they may now be "
                                         "empty; running the same upload again restores them"
                                      << true;
-        QTest::newRow("phone's status") << PhoneState{imageOf(Three), {}, {}, {}, {-256 - 3}} << "may now be empty"
-                                        << true;
+        QTest::newRow("phone's status") << PhoneState{imageOf(Three), {}, {}, {}, {-256 - 3}} << "may now be empty" << true;
         QTest::newRow("clear fails") << PhoneState{imageOf(Three), {}, {}, {-5}, {}} << "may now be empty" << false;
-        QTest::newRow("silent phone")
-            << PhoneState{imageOf(Three), {-3}, {}, {}, {}}
-            << "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched" << false;
+        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}}
+                                      << "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched" << false;
     }
     void aFailedUploadSaysThePhoneMayBeEmpty()
     {
@@ -346,13 +336,12 @@ private slots:
         QTest::addColumn<bool>("touched"); // ClearNVMFile or WriteNVMFile called
         QTest::addColumn<QString>("said");
         QTest::newRow("done") << PhoneState{imageOf(Three), {}, {}, {}, {}} << "old.bin" << 0 << true << true << "";
-        QTest::newRow("backup read fails")
-            << PhoneState{imageOf(Three), {}, {-5}, {}, {}} << "old.bin" << 1 << false << false
-            << "no backup in @old.bin: nothing written; the phone was not touched";
-        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}} << "old.bin" << 1 << false
-                                      << false << "the backup download failed: the phone does not answer";
-        QTest::newRow("backup cannot be saved") << PhoneState{imageOf(Three), {}, {}, {}, {}} << "adir" << 1 << false
-                                                << false << "@adir: cannot be written: Is a directory";
+        QTest::newRow("backup read fails") << PhoneState{imageOf(Three), {}, {-5}, {}, {}} << "old.bin" << 1 << false << false
+                                           << "no backup in @old.bin: nothing written; the phone was not touched";
+        QTest::newRow("silent phone") << PhoneState{imageOf(Three), {-3}, {}, {}, {}} << "old.bin" << 1 << false << false
+                                      << "the backup download failed: the phone does not answer";
+        QTest::newRow("backup cannot be saved")
+            << PhoneState{imageOf(Three), {}, {}, {}, {}} << "adir" << 1 << false << false << "@adir: cannot be written: Is a directory";
         QTest::newRow("write fails after the backup")
             << PhoneState{imageOf(Three), {}, {}, {}, {-5}} << "old.bin" << 1 << true << true
             << "may now be empty; running the same upload again restores them (the favourites as they were are in "
@@ -375,17 +364,15 @@ private slots:
         });
         Tool tool;
         phone.applyTo(tool.phone);
-        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"),
-                                path(QStringLiteral("upload.bin")), QStringLiteral("--yes"), QStringLiteral("--backup"),
-                                path(backup)});
+        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"), path(QStringLiteral("upload.bin")),
+                                QStringLiteral("--yes"), QStringLiteral("--backup"), path(backup)});
         QCOMPARE(r.status, status);
         said.replace(u'@', dir_.path() + u'/');
         QVERIFY2(r.err.contains(said), qPrintable(r.err));
         QCOMPARE(QFileInfo(path(backup)).isFile(), backedUp);
         if (backedUp)
             QCOMPARE(readAll(path(backup)), imageOf(Three));
-        const bool called =
-            tool.phone.calls.filter(QRegularExpression(QStringLiteral("^(Clear|Write)NVMFile"))).size() > 0;
+        const bool called = tool.phone.calls.filter(QRegularExpression(QStringLiteral("^(Clear|Write)NVMFile"))).size() > 0;
         QCOMPARE(called, touched);
         if (!touched)
             QCOMPARE(tool.phone.file, imageOf(Three));

@@ -22,9 +22,7 @@ using namespace linkwell::testing;
 
 namespace {
 
-const Entries Seeded{{"Seznam", "wap.seznam.example"},
-                     {"Po\xe8\x61\x73\xed", "wap.pocasi.example"},
-                     {"Two  blanks", "wap.blanks.example"}};
+const Entries Seeded{{"Seznam", "wap.seznam.example"}, {"Po\xe8\x61\x73\xed", "wap.pocasi.example"}, {"Two  blanks", "wap.blanks.example"}};
 
 struct Rig {
     explicit Rig(const QStringList& phoneOptions, const Entries& seed = Seeded)
@@ -71,8 +69,7 @@ void TestEndToEnd::downloadEditUploadAndReadBack()
     MainWindow& w = *rig.form;
     control<QPushButton>(w, "btnDownload")->click();
     QCOMPARE(entriesOf(w.store()), Seeded);
-    QCOMPARE(control<ListBox>(w, "ListBox1")->itemTexts(),
-             (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
+    QCOMPARE(control<ListBox>(w, "ListBox1")->itemTexts(), (QList<QByteArray>{"Seznam", "Po\xe8\x61\x73\xed", "Two  blanks"}));
     QCOMPARE(rig.history().mid(1),
              (QStringList{"* Everything OK, GBP mode is initialized.", "* Real size of received NVM file: 96 byte(s).",
                           "* Actual data size: 96", "* Everything OK, GBP mode closed."}));
@@ -88,19 +85,16 @@ void TestEndToEnd::downloadEditUploadAndReadBack()
     control<ListBox>(w, "ListBox1")->setItemIndex(0);
     rig.notices.confirmAnswers << true;
     control<QPushButton>(w, "btnDelete")->click();
-    const Entries edited{{"Po\xe8\x61\x73\xed", "wap.pocasi.example/praha"},
-                         {"New", "wap.new.example"},
-                         {"Two  blanks", "wap.blanks.example"}};
+    const Entries edited{
+        {"Po\xe8\x61\x73\xed", "wap.pocasi.example/praha"}, {"New", "wap.new.example"}, {"Two  blanks", "wap.blanks.example"}};
     QCOMPARE(entriesOf(w.store()), edited);
 
     control<QPushButton>(w, "btnUpload")->click();
     const QByteArray image = imageOf(edited);
     QCOMPARE(rig.phoneFile(), image + QByteArray(2000 - image.size(), '\0'));
     QCOMPARE(rig.history().mid(5),
-             (QStringList{"* Everything OK, GBP mode is initialized.",
-                          "* Everything OK, your data are now stored in the phone.",
-                          QStringLiteral("* Uploaded %1/2000 bytes (max. 1998).").arg(image.size()),
-                          "* Everything OK, GBP mode closed."}));
+             (QStringList{"* Everything OK, GBP mode is initialized.", "* Everything OK, your data are now stored in the phone.",
+                          QStringLiteral("* Uploaded %1/2000 bytes (max. 1998).").arg(image.size()), "* Everything OK, GBP mode closed."}));
 
     // A second window reads back what the first one wrote.
     RecordingNotices otherNotices;
@@ -119,15 +113,14 @@ void TestEndToEnd::failingPhoneLosesNothing_data()
     QTest::addColumn<QStringList>("notices");
     QTest::addColumn<int>("boundMs");
 
-    QTest::newRow("silent phone")
-        << QStringList{"--silent"}
-        << QStringList{"* The phone does not respond to AT commands. May be it's not properly connected."}
-        << QStringList{"beep"} << 3000;
+    QTest::newRow("silent phone") << QStringList{"--silent"}
+                                  << QStringList{"* The phone does not respond to AT commands. May be it's not properly connected."}
+                                  << QStringList{"beep"} << 3000;
     QTest::newRow("phone that stops mid-transfer")
         << QStringList{"--stop-after", "3", "--oversize", "6000"}
         << QStringList{"* Everything OK, GBP mode is initialized.",
-                       "* Communication error. An error occured in the GBP protocol (bad checksum etc.).",
-                       "* Actual data size: 0", "* Everything OK, GBP mode closed."}
+                       "* Communication error. An error occured in the GBP protocol (bad checksum etc.).", "* Actual data size: 0",
+                       "* Everything OK, GBP mode closed."}
         << QStringList{"beep", "message: Bad header"} << 6000;
 }
 
@@ -175,10 +168,10 @@ public:
         // Once: a window that did act on them would otherwise be clicked for ever.
         for (QWidget* w : std::exchange(clickedWhileReading, {})) {
             const QPointF at = QRectF(w->rect()).center();
-            QCoreApplication::postEvent(w, new QMouseEvent(QEvent::MouseButtonPress, at, w->mapToGlobal(at),
-                                                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-            QCoreApplication::postEvent(w, new QMouseEvent(QEvent::MouseButtonRelease, at, w->mapToGlobal(at),
-                                                           Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+            QCoreApplication::postEvent(
+                w, new QMouseEvent(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+            QCoreApplication::postEvent(
+                w, new QMouseEvent(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
         }
         return GbpPhoneLibrary::ReadNVMFile(section, subsection, buffer, size);
     }

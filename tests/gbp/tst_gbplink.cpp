@@ -216,8 +216,8 @@ private slots:
         QVERIFY(startPhone({}));
         QCOMPARE(InitGBPMode(1), GBP_OK);
         char buffer[16] = {};
-        const std::int32_t result = reading ? ReadNVMFile(2, 1, nullBuffer ? nullptr : buffer, size)
-                                            : WriteNVMFile(2, 1, nullBuffer ? nullptr : buffer, size);
+        const std::int32_t result =
+            reading ? ReadNVMFile(2, 1, nullBuffer ? nullptr : buffer, size) : WriteNVMFile(2, 1, nullBuffer ? nullptr : buffer, size);
         QCOMPARE(result, GBP_BAD_ARGUMENT);
         QCOMPARE(GetNVMFileSize(2, 1), 0); // the link is unharmed
     }
@@ -383,8 +383,7 @@ private slots:
         QTest::newRow("every answer spoilt") << QStringList{"--corrupt", "all"} << GBP_PROTOCOL_ERROR;
         QTest::newRow("spoilt from the third chunk") << QStringList{"--corrupt", "3-"} << GBP_PROTOCOL_ERROR;
         QTest::newRow("first chunk refused") << QStringList{"--write-status", "2"} << GBP_STATUS_RESULT(2);
-        QTest::newRow("fourth chunk refused")
-            << QStringList{"--write-status", "7", "--write-status-from", "4"} << GBP_STATUS_RESULT(7);
+        QTest::newRow("fourth chunk refused") << QStringList{"--write-status", "7", "--write-status-from", "4"} << GBP_STATUS_RESULT(7);
         // 1200 baud still carries the AT commands in time, but a chunk of
         // 530 bytes needs 4.4 s to arrive, far past the reply time-out.
         QTest::newRow("line too slow") << QStringList{"--baud", "1200"} << GBP_PROTOCOL_ERROR;

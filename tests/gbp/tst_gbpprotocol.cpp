@@ -86,11 +86,9 @@ private slots:
         QTest::addColumn<Bytes>("onTheLine");
         QTest::newRow("size of file 2/1, sequence 01")
             << int(FileSize) << Bytes{0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}
-            << Bytes{0x7E, 0x10, 0x01, 0x00, 0x08, 0x00, 0x02, 0x00, 0x00,
-                     0x00, 0x01, 0x00, 0x00, 0x00, 0x8E, 0x94, 0x7E};
-        QTest::newRow("its answer, 2000 bytes")
-            << int(FileSize | AnswerBit) << Bytes{0xD0, 0x07, 0x00, 0x00}
-            << Bytes{0x7E, 0x90, 0x01, 0x00, 0x04, 0x00, 0xD0, 0x07, 0x00, 0x00, 0x98, 0xDF, 0x7E};
+            << Bytes{0x7E, 0x10, 0x01, 0x00, 0x08, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x8E, 0x94, 0x7E};
+        QTest::newRow("its answer, 2000 bytes") << int(FileSize | AnswerBit) << Bytes{0xD0, 0x07, 0x00, 0x00}
+                                                << Bytes{0x7E, 0x90, 0x01, 0x00, 0x04, 0x00, 0xD0, 0x07, 0x00, 0x00, 0x98, 0xDF, 0x7E};
     }
 
     void documentedExamples()
@@ -287,8 +285,7 @@ private slots:
         QCOMPARE(phone.answersSent(), 3);
         QCOMPARE(store.file(NvmStore::Favourites), QByteArray("abcdef"));
         // The same chunk under a new number is a new request, out of order.
-        QCOMPARE(answersTo(phone, frame(WriteChunk, 3, writeRequest(3, 6, "def")))[0].status,
-                 std::uint8_t(BadArgument));
+        QCOMPARE(answersTo(phone, frame(WriteChunk, 3, writeRequest(3, 6, "def")))[0].status, std::uint8_t(BadArgument));
     }
 
     void brokenOffWriteKeepsFile()
@@ -300,8 +297,7 @@ private slots:
         answersTo(phone, frame(WriteChunk, 1, writeRequest(0, 10, "new")));
         QCOMPARE(store.file(NvmStore::Favourites), QByteArray("old"));
         // A chunk that skips ahead is refused and drops the gathered part.
-        QCOMPARE(answersTo(phone, frame(WriteChunk, 2, writeRequest(5, 10, "xx")))[0].status,
-                 std::uint8_t(BadArgument));
+        QCOMPARE(answersTo(phone, frame(WriteChunk, 2, writeRequest(5, 10, "xx")))[0].status, std::uint8_t(BadArgument));
         QVERIFY(!phone.writePending());
         QCOMPARE(store.file(NvmStore::Favourites), QByteArray("old"));
     }

@@ -55,10 +55,7 @@ struct Bench {
             qFatal("a download that did not load gave entries");
         return download.outcome;
     }
-    bool upload(std::uint8_t port = 1)
-    {
-        return UploadFavourites(BuildSection(store.entries()), phone, sink, notices, port);
-    }
+    bool upload(std::uint8_t port = 1) { return UploadFavourites(BuildSection(store.entries()), phone, sink, notices, port); }
 };
 
 } // namespace
@@ -108,8 +105,7 @@ void TestFavouritesTransfer::downloadsThreeEntries()
 
     QCOMPARE(b.download(3), DownloadOutcome::Loaded);
 
-    QCOMPARE(b.history,
-             (QStringList{initLine, received(2000), QStringLiteral("Actual data size: %1").arg(image.size()), EndOk}));
+    QCOMPARE(b.history, (QStringList{initLine, received(2000), QStringLiteral("Actual data size: %1").arg(image.size()), EndOk}));
     QCOMPARE(b.phone.calls, (QStringList{"InitGBPMode(3)", "ReadNVMFile(2,1,2000)", "EndGBPMode()"}));
     QCOMPARE(b.store.count(), 3);
     for (int i = 0; i < 3; ++i) {
@@ -131,10 +127,9 @@ void TestFavouritesTransfer::failedDownloadKeepsTheList_data()
                                   << int(DownloadOutcome::LinkFailed);
     QTest::newRow("silent phone") << QList<int>{-3} << QList<int>{} << QStringList{InitSilent} << QStringList{"beep"}
                                   << int(DownloadOutcome::LinkFailed);
-    QTest::newRow("uncovered init code") << QList<int>{-9} << QList<int>{} << QStringList{QString()}
-                                         << QStringList{"beep"} << int(DownloadOutcome::LinkFailed);
-    QTest::newRow("read fails") << QList<int>{} << QList<int>{-5}
-                                << QStringList{InitOk, ReadFailed, "Actual data size: 0", EndOk}
+    QTest::newRow("uncovered init code") << QList<int>{-9} << QList<int>{} << QStringList{QString()} << QStringList{"beep"}
+                                         << int(DownloadOutcome::LinkFailed);
+    QTest::newRow("read fails") << QList<int>{} << QList<int>{-5} << QStringList{InitOk, ReadFailed, "Actual data size: 0", EndOk}
                                 << QStringList{"beep", "message: Bad header"} << int(DownloadOutcome::NotLoaded);
     QTest::newRow("empty file") << QList<int>{} << QList<int>{0}
                                 << QStringList{InitOk, "Zero-length section.", "Actual data size: 0", EndOk}
@@ -214,8 +209,7 @@ void TestFavouritesTransfer::uploads()
     QVERIFY(b.upload(2));
 
     QCOMPARE(b.history, (QStringList{initLine, WriteOk, "Uploaded 36/2000 bytes (max. 1998).", EndOk}));
-    QCOMPARE(b.phone.calls,
-             (QStringList{"InitGBPMode(2)", "ClearNVMFile(2,1)", "WriteNVMFile(2,1,2000)", "EndGBPMode()"}));
+    QCOMPARE(b.phone.calls, (QStringList{"InitGBPMode(2)", "ClearNVMFile(2,1)", "WriteNVMFile(2,1,2000)", "EndGBPMode()"}));
     const QByteArray image = imageOf({{"A", "B"}, {"Seznam", "wap.seznam.cz"}});
     QCOMPARE(b.phone.file, image + QByteArray(2000 - image.size(), '\0'));
     QCOMPARE(b.store.count(), 2);

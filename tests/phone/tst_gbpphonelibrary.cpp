@@ -29,9 +29,7 @@ private slots:
         QByteArray image(2000, '\0');
         for (int i = 0; i < 700; ++i)
             image[i] = char('a' + i % 26);
-        QCOMPARE(
-            library.WriteNVMFile(linkwell::FavouritesSection, linkwell::FavouritesSubsection, image.constData(), 700),
-            0);
+        QCOMPARE(library.WriteNVMFile(linkwell::FavouritesSection, linkwell::FavouritesSubsection, image.constData(), 700), 0);
         QByteArray back(2000, '\0');
         QCOMPARE(library.ReadNVMFile(2, 1, back.data(), 100), 700); // real size, 100 bytes copied
         QCOMPARE(back.left(100), image.left(100));

@@ -60,9 +60,7 @@ private slots:
         QTest::addColumn<QString>("operation");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("text");
-        auto row = [](const char* name, const QString& op, int code, const QString& text) {
-            QTest::newRow(name) << op << code << text;
-        };
+        auto row = [](const char* name, const QString& op, int code, const QString& text) { QTest::newRow(name) << op << code << text; };
         row("init 0", "InitGBPMode", 0, initOk);
         row("init -1", "InitGBPMode", -1, initBusy);
         row("init -2", "InitGBPMode", -2, initNoDevice);

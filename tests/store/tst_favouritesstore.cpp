@@ -56,8 +56,7 @@ void TestFavouritesStore::buildsExactBytes_data()
     QTest::newRow("URL comes before name, records back to back")
         << Entries{{"Seznam", "wap.seznam.cz"}, {"Idnes", "wap.idnes.cz"}}
         << signature() + QByteArray("wap.seznam.cz\0=Seznam\0\x01wap.idnes.cz\0=Idnes\0\x01", 44) << 51;
-    QTest::newRow("empty name is written as a record")
-        << Entries{{"", "u"}} << signature() + QByteArray("u\0=\0\x01", 5) << 12;
+    QTest::newRow("empty name is written as a record") << Entries{{"", "u"}} << signature() + QByteArray("u\0=\0\x01", 5) << 12;
     QTest::newRow("Windows-1250 bytes pass untouched")
         << Entries{{"\x8a\xe8\xf8", "\x9e"}} << signature() + QByteArray("\x9e\0=\x8a\xe8\xf8\0\x01", 8) << 15;
 }
@@ -88,19 +87,14 @@ void TestFavouritesStore::buildLimits_data()
 
     // One record takes 7 + URL + 2 + name + 2 bytes.
     const QByteArray n = "n";
-    QTest::newRow("last URL byte at 1992 fits")
-        << Entries{{n, filled(1986)}} << 1998 << false << Entries{{n, filled(1986)}};
-    QTest::newRow("URL byte at 1993 is cut")
-        << Entries{{n, filled(1987)}} << 1998 << true << Entries{{n, filled(1986)}};
-    QTest::newRow("last name byte at 1995 fits")
-        << Entries{{filled(1986, 'm'), "u"}} << 1998 << false << Entries{{filled(1986, 'm'), "u"}};
-    QTest::newRow("name byte at 1996 is cut")
-        << Entries{{filled(1987, 'm'), "u"}} << 1998 << true << Entries{{filled(1986, 'm'), "u"}};
+    QTest::newRow("last URL byte at 1992 fits") << Entries{{n, filled(1986)}} << 1998 << false << Entries{{n, filled(1986)}};
+    QTest::newRow("URL byte at 1993 is cut") << Entries{{n, filled(1987)}} << 1998 << true << Entries{{n, filled(1986)}};
+    QTest::newRow("last name byte at 1995 fits") << Entries{{filled(1986, 'm'), "u"}} << 1998 << false << Entries{{filled(1986, 'm'), "u"}};
+    QTest::newRow("name byte at 1996 is cut") << Entries{{filled(1987, 'm'), "u"}} << 1998 << true << Entries{{filled(1986, 'm'), "u"}};
     QTest::newRow("cut URL keeps its name, later records dropped")
         << Entries{{"ab", filled(2000)}, {"later", "x"}} << 1998 << true << Entries{{"a", filled(1986)}};
     QTest::newRow("cut name, later records dropped")
-        << Entries{{filled(300, 'm'), filled(1700)}, {"later", "x"}} << 1998 << true
-        << Entries{{filled(1996 - 1709, 'm'), filled(1700)}};
+        << Entries{{filled(300, 'm'), filled(1700)}, {"later", "x"}} << 1998 << true << Entries{{filled(1996 - 1709, 'm'), filled(1700)}};
     QTest::newRow("record starting at 1992 keeps one URL byte")
         << Entries{{"a", filled(1980)}, {"name", "url"}} << 1998 << true << Entries{{"a", filled(1980)}, {"n", "u"}};
     // The first record ends at 1993: a second one has no room for a URL byte,
@@ -196,12 +190,10 @@ void TestFavouritesStore::parsesImages_data()
     const QByteArray sig = signature();
     QTest::newRow("signature then 0x00: empty") << sig + QByteArray(1, '\0') << 8 << Entries{};
     QTest::newRow("signature only") << sig << 7 << Entries{};
-    QTest::newRow("two records") << sig + QByteArray("u1\0=n1\0\x01u2\0=n2\0\x01", 16) << 23
-                                 << Entries{{"n1", "u1"}, {"n2", "u2"}};
-    QTest::newRow("empty URL ends the list")
-        << sig + QByteArray("u1\0=n1\0\x01\0=n2\0\x01", 14) << 21 << Entries{{"n1", "u1"}};
-    QTest::newRow("empty name gives an entry")
-        << sig + QByteArray("u1\0=\0\x01u2\0=n2\0\x01", 14) << 21 << Entries{{"", "u1"}, {"n2", "u2"}};
+    QTest::newRow("two records") << sig + QByteArray("u1\0=n1\0\x01u2\0=n2\0\x01", 16) << 23 << Entries{{"n1", "u1"}, {"n2", "u2"}};
+    QTest::newRow("empty URL ends the list") << sig + QByteArray("u1\0=n1\0\x01\0=n2\0\x01", 14) << 21 << Entries{{"n1", "u1"}};
+    QTest::newRow("empty name gives an entry") << sig + QByteArray("u1\0=\0\x01u2\0=n2\0\x01", 14) << 21
+                                               << Entries{{"", "u1"}, {"n2", "u2"}};
     QTest::newRow("second terminator byte of the URL is not examined")
         << sig + QByteArray("u1\0Xn1\0\x01", 8) << 15 << Entries{{"n1", "u1"}};
     QTest::newRow("name stops before a byte followed by 0x01")
@@ -210,10 +202,8 @@ void TestFavouritesStore::parsesImages_data()
         << sig + QByteArray("u1\0=n1\0\x01longurl\0=nm\0\x01", 21) << 19 << Entries{{"n1", "u1"}, {"", "long"}};
     QTest::newRow("record running into the reported size mid-name")
         << sig + QByteArray("u1\0=name\0\x01", 10) << 14 << Entries{{"nam", "u1"}};
-    QTest::newRow("the reported size 0 stops after the signature")
-        << sig + QByteArray("u1\0=n1\0\x01", 8) << 0 << Entries{};
-    QTest::newRow("negative the reported size stops after the signature")
-        << sig + QByteArray("u1\0=n1\0\x01", 8) << -5 << Entries{};
+    QTest::newRow("the reported size 0 stops after the signature") << sig + QByteArray("u1\0=n1\0\x01", 8) << 0 << Entries{};
+    QTest::newRow("negative the reported size stops after the signature") << sig + QByteArray("u1\0=n1\0\x01", 8) << -5 << Entries{};
     QTest::newRow("bytes past the reported size are ignored")
         << sig + QByteArray("u1\0=n1\0\x01u2\0=n2\0\x01", 16) << 15 << Entries{{"n1", "u1"}};
 }
@@ -264,9 +254,8 @@ void TestFavouritesStore::parseNeverReadsPastBuffer()
 void TestFavouritesStore::badHeaderReadsNoEntry()
 {
     const QList<QByteArray> heads{
-        QByteArray("MME20CX", 7), // the seventh byte must be 0x00 too
-        QByteArray("mME20C\0", 7), QByteArray(7, '\0'),
-        QByteArray("MME20C", 6), // the zero is missing, not taken from past the end
+        QByteArray("MME20CX", 7),                                                // the seventh byte must be 0x00 too
+        QByteArray("mME20C\0", 7), QByteArray(7, '\0'), QByteArray("MME20C", 6), // the zero is missing, not taken from past the end
     };
     for (const QByteArray& head : heads) {
         const ParsedImage parsed = ParseSection(head + QByteArray("u\0=n\0\x01", 6), 13);

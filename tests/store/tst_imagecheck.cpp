@@ -59,23 +59,17 @@ private slots:
         QByteArray oneByteChanged = imageOf(three);
         oneByteChanged[8] = 'X';
         QTest::newRow("0x01 in a name shifts the rest")
-            << built({{"a\x01z", "u1"}, {"two", "u2"}, {"three", "u3"}})
-            << Entries{{"a\x01z", "u1"}, {"two", "u2"}, {"three", "u3"}}
+            << built({{"a\x01z", "u1"}, {"two", "u2"}, {"three", "u3"}}) << Entries{{"a\x01z", "u1"}, {"two", "u2"}, {"three", "u3"}}
             << "entry 1: the name reads back as \"\" instead of \"a\\x01z\"";
         QTest::newRow("a changed URL byte") << oneByteChanged << three << "entry 1: the URL reads back as \"uX\"";
-        QTest::newRow("an entry missing")
-            << imageOf(three.mid(0, 2)) << three << "reads back as 2 entries instead of 3";
-        QTest::newRow("an entry too many")
-            << imageOf(three) << three.mid(0, 2) << "reads back as 3 entries instead of 2";
-        QTest::newRow("bytes after the list")
-            << imageOf(three) + QByteArray(3, '\0') << three << "the image is 39 bytes instead of 36";
+        QTest::newRow("an entry missing") << imageOf(three.mid(0, 2)) << three << "reads back as 2 entries instead of 3";
+        QTest::newRow("an entry too many") << imageOf(three) << three.mid(0, 2) << "reads back as 3 entries instead of 2";
+        QTest::newRow("bytes after the list") << imageOf(three) + QByteArray(3, '\0') << three << "the image is 39 bytes instead of 36";
         QTest::newRow("no signature") << QByteArray("MME20X\0", 7) << Entries{} << "signature";
         QTest::newRow("over 1998 bytes") << imageOf({{QByteArray(1000, 'n'), QByteArray(1000, 'u')}})
-                                         << Entries{{QByteArray(1000, 'n'), QByteArray(1000, 'u')}}
-                                         << "2011 bytes, more than 1998";
-        QTest::newRow("uncut where a cut was due")
-            << imageOf({{QByteArray(), QByteArray(1987, 'u')}}) << Entries{{QByteArray(), QByteArray(1987, 'u')}}
-            << "entry 1: the URL reads back as";
+                                         << Entries{{QByteArray(1000, 'n'), QByteArray(1000, 'u')}} << "2011 bytes, more than 1998";
+        QTest::newRow("uncut where a cut was due") << imageOf({{QByteArray(), QByteArray(1987, 'u')}})
+                                                   << Entries{{QByteArray(), QByteArray(1987, 'u')}} << "entry 1: the URL reads back as";
     }
     void differencesAreFound()
     {
@@ -128,11 +122,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QList<qsizetype>>("missing");
-        QTest::newRow("all held") << QStringLiteral("Žluťoučký €") << QByteArray("\x8Elu\x9Dou\xE8k\xFD \x80")
-                                  << QList<qsizetype>{};
+        QTest::newRow("all held") << QStringLiteral("Žluťoučký €") << QByteArray("\x8Elu\x9Dou\xE8k\xFD \x80") << QList<qsizetype>{};
         QTest::newRow("cyrillic") << QStringLiteral("aЖb") << QByteArray("a?b") << QList<qsizetype>{1};
-        QTest::newRow("emoji is one character")
-            << QStringLiteral("x\U0001F600y\U0001F600") << QByteArray("x?y?") << QList<qsizetype>{1, 4};
+        QTest::newRow("emoji is one character") << QStringLiteral("x\U0001F600y\U0001F600") << QByteArray("x?y?") << QList<qsizetype>{1, 4};
         QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("?") << QList<qsizetype>{0};
     }
     void encoderNamesWhatItCannotHold()

@@ -48,8 +48,7 @@ std::int32_t ScriptedPhone::ReadNVMFile(std::int32_t section, std::int32_t subse
     return std::int32_t(file.size());
 }
 
-std::int32_t ScriptedPhone::WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data,
-                                         std::int32_t size)
+std::int32_t ScriptedPhone::WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data, std::int32_t size)
 {
     calls << QStringLiteral("WriteNVMFile(%1,%2)").arg(args(section, subsection)).arg(size);
     if (!writeResults.isEmpty())

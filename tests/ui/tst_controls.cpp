@@ -105,8 +105,7 @@ void TestControls::guardShowsEscapedFailures()
     int ran = 0;
     runGuarded(notices, [&] { ++ran; });
     QCOMPARE(ran, 1);
-    QCOMPARE(notices.log,
-             QStringList({"error: List index out of bounds (-1)", "error: Broken", "error: Unknown failure"}));
+    QCOMPARE(notices.log, QStringList({"error: List index out of bounds (-1)", "error: Broken", "error: Unknown failure"}));
 }
 
 void TestControls::cp1250RoundTripsEveryByte()
@@ -272,15 +271,11 @@ void TestControls::textBoxKeepsBreaksTheUserDidNotType_data()
     QTest::addColumn<int>("edit");
     QTest::addColumn<QByteArray>("after");
     const QByteArray mixed("a\rb\nc\r\nd");
-    QTest::newRow("bare CR, a character typed elsewhere")
-        << QByteArray("a\rb") << int(Edit::TypeAtEnd) << QByteArray("a\rbx");
-    QTest::newRow("bare LF, a character typed elsewhere")
-        << QByteArray("a\nb") << int(Edit::TypeAtEnd) << QByteArray("a\nbx");
+    QTest::newRow("bare CR, a character typed elsewhere") << QByteArray("a\rb") << int(Edit::TypeAtEnd) << QByteArray("a\rbx");
+    QTest::newRow("bare LF, a character typed elsewhere") << QByteArray("a\nb") << int(Edit::TypeAtEnd) << QByteArray("a\nbx");
     QTest::newRow("all three kinds, typed elsewhere") << mixed << int(Edit::TypeAtEnd) << mixed + "x";
-    QTest::newRow("a typed break is CR LF, the others stay")
-        << mixed << int(Edit::EnterAtStart) << QByteArray("\r\n") + mixed;
-    QTest::newRow("the deleted break goes, the others stay")
-        << mixed << int(Edit::DeleteFirstBreak) << QByteArray("ab\nc\r\nd");
+    QTest::newRow("a typed break is CR LF, the others stay") << mixed << int(Edit::EnterAtStart) << QByteArray("\r\n") + mixed;
+    QTest::newRow("the deleted break goes, the others stay") << mixed << int(Edit::DeleteFirstBreak) << QByteArray("ab\nc\r\nd");
     QTest::newRow("retyped from scratch: CR LF") << QByteArray("a\rb") << int(Edit::ReplaceAll) << QByteArray("p\r\nq");
 }
 
@@ -322,12 +317,10 @@ void TestControls::textBoxRefusalsAreHeard_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QByteArray>("after");
     QTest::addColumn<int>("refusals");
-    QTest::newRow("a character the code page lacks")
-        << QByteArray("a") << QString::fromUtf8("Ж") << QByteArray("a") << 1;
+    QTest::newRow("a character the code page lacks") << QByteArray("a") << QString::fromUtf8("Ж") << QByteArray("a") << 1;
     QTest::newRow("past the limit") << QByteArray(255, 'a') << QStringLiteral("b") << QByteArray(255, 'a') << 1;
     QTest::newRow("one refusal each") << QByteArray("a") << QString::fromUtf8("ЖbЖ") << QByteArray("ab") << 2;
-    QTest::newRow("held characters are heard as nothing")
-        << QByteArray() << QString::fromUtf8("řł€") << QByteArray("\xF8\xB3\x80") << 0;
+    QTest::newRow("held characters are heard as nothing") << QByteArray() << QString::fromUtf8("řł€") << QByteArray("\xF8\xB3\x80") << 0;
 }
 
 void TestControls::textBoxRefusalsAreHeard()
@@ -353,10 +346,8 @@ void TestControls::textBoxDropFitsWholeOrNotAtAll_data()
     QTest::addColumn<QByteArray>("after");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("fits") << QByteArray("ab") << QStringLiteral("xy") << QByteArray("xyab") << true;
-    QTest::newRow("fits exactly") << QByteArray(253, 'a') << QStringLiteral("xy") << "xy" + QByteArray(253, 'a')
-                                  << true;
-    QTest::newRow("one too many: refused whole")
-        << QByteArray(254, 'a') << QStringLiteral("xy") << QByteArray(254, 'a') << false;
+    QTest::newRow("fits exactly") << QByteArray(253, 'a') << QStringLiteral("xy") << "xy" + QByteArray(253, 'a') << true;
+    QTest::newRow("one too many: refused whole") << QByteArray(254, 'a') << QStringLiteral("xy") << QByteArray(254, 'a') << false;
     QTest::newRow("a character the box cannot hold: refused whole")
         << QByteArray("ab") << QString::fromUtf8("xЖ") << QByteArray("ab") << false;
     QTest::newRow("U+0001, which would end a name in the image: refused whole")

@@ -81,9 +81,8 @@ QString describe(const QWidget* w)
         parts << u"text="_s + quoted(button->text());
     }
     if (const auto* box = qobject_cast<const QPlainTextEdit*>(w))
-        parts << (box->isReadOnly() ? u"read-only"_s : u"editable"_s) << fontOf(w)
-              << u"wrap="_s + key(box->lineWrapMode()) << u"vscroll="_s + key(box->verticalScrollBarPolicy())
-              << u"hscroll="_s + key(box->horizontalScrollBarPolicy());
+        parts << (box->isReadOnly() ? u"read-only"_s : u"editable"_s) << fontOf(w) << u"wrap="_s + key(box->lineWrapMode())
+              << u"vscroll="_s + key(box->verticalScrollBarPolicy()) << u"hscroll="_s + key(box->horizontalScrollBarPolicy());
     if (const auto* list = qobject_cast<const QListWidget*>(w))
         parts << u"selection="_s + key(list->selectionMode());
     if (const auto* frame = qobject_cast<const QFrame*>(w); frame && w->metaObject() == &QFrame::staticMetaObject)
@@ -91,9 +90,7 @@ QString describe(const QWidget* w)
     if (textLabel)
         parts << u"text="_s + quoted(label->text());
     else if (label)
-        parts << u"align=%1 scaled=%2"_s
-                     .arg(
-                         QString::fromLatin1(QMetaEnum::fromType<Qt::Alignment>().valueToKeys(int(label->alignment()))))
+        parts << u"align=%1 scaled=%2"_s.arg(QString::fromLatin1(QMetaEnum::fromType<Qt::Alignment>().valueToKeys(int(label->alignment()))))
                      .arg(label->hasScaledContents());
     if (!w->toolTip().isEmpty())
         parts << u"tip="_s + quoted(w->toolTip());
@@ -135,8 +132,7 @@ private slots:
         const QStringList installed = QFontDatabase::families();
         if (!std::any_of(installed.begin(), installed.end(), [](const QString& f) { return f.startsWith(DumpFont); })) {
             // Files written in another font would fail everywhere else.
-            const QByteArray missing =
-                (DumpFont + u" is not installed here (Debian package fonts-urw-base35)"_s).toUtf8();
+            const QByteArray missing = (DumpFont + u" is not installed here (Debian package fonts-urw-base35)"_s).toUtf8();
             if (updating())
                 QFAIL(missing.constData());
             QSKIP(missing.constData());
@@ -184,10 +180,9 @@ private slots:
         for (qsizetype i = 0; i < std::max(expected.size(), actual.size()); ++i) {
             const QString want = i < expected.size() ? expected.at(i) : u"<end of file>"_s;
             const QString got = i < actual.size() ? actual.at(i) : u"<end of window>"_s;
-            QVERIFY2(want == got,
-                     qPrintable(u"%1 line %2 differs\n   expected: %3\n   actual:   %4\n   %5"_s.arg(file.fileName())
-                                    .arg(i + 1)
-                                    .arg(want, got, RegenerateHint)));
+            QVERIFY2(want == got, qPrintable(u"%1 line %2 differs\n   expected: %3\n   actual:   %4\n   %5"_s.arg(file.fileName())
+                                                 .arg(i + 1)
+                                                 .arg(want, got, RegenerateHint)));
         }
     }
 };

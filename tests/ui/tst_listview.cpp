@@ -305,10 +305,8 @@ void TestListView::leaveEditModeRefusals_data()
     QTest::addColumn<QByteArray>("storedName");
 
     const QByteArray stored(10, 'N');
-    QTest::newRow("empty name and too long: size first")
-        << true << QByteArray() << false << 19 << "Too many characters." << stored;
-    QTest::newRow("empty name and empty URL: name first")
-        << true << QByteArray() << true << 0 << "Name section is clear!" << stored;
+    QTest::newRow("empty name and too long: size first") << true << QByteArray() << false << 19 << "Too many characters." << stored;
+    QTest::newRow("empty name and empty URL: name first") << true << QByteArray() << true << 0 << "Name section is clear!" << stored;
     QTest::newRow("empty URL") << false << QByteArray() << true << 0 << "URL section is clear!" << stored;
     QTest::newRow("one blank is a name") << true << QByteArray(" ") << false << 0 << "" << QByteArray(" ");
     QTest::newRow("line break kept") << true << QByteArray("a|b") << false << 0 << "" << QByteArray("a\r\nb");
@@ -357,13 +355,11 @@ void TestListView::deleteEntry_data()
     QTest::addColumn<QByteArray>("shown");
     QTest::addColumn<QString>("position");
 
-    QTest::newRow("3 of 5") << 5 << 2 << true << QList<QByteArray>{"name1", "name2", "name4", "name5"} << 2
-                            << QByteArray("name4") << "3";
-    QTest::newRow("5 of 5") << 5 << 4 << true << QList<QByteArray>{"name1", "name2", "name3", "name4"} << 3
-                            << QByteArray("name4") << "4";
+    QTest::newRow("3 of 5") << 5 << 2 << true << QList<QByteArray>{"name1", "name2", "name4", "name5"} << 2 << QByteArray("name4") << "3";
+    QTest::newRow("5 of 5") << 5 << 4 << true << QList<QByteArray>{"name1", "name2", "name3", "name4"} << 3 << QByteArray("name4") << "4";
     QTest::newRow("the only entry") << 1 << 0 << true << QList<QByteArray>{} << -1 << QByteArray() << "0";
-    QTest::newRow("answered No") << 5 << 2 << false << QList<QByteArray>{"name1", "name2", "name3", "name4", "name5"}
-                                 << 2 << QByteArray("name3") << "3";
+    QTest::newRow("answered No") << 5 << 2 << false << QList<QByteArray>{"name1", "name2", "name3", "name4", "name5"} << 2
+                                 << QByteArray("name3") << "3";
 }
 
 void TestListView::deleteEntry()
@@ -460,9 +456,8 @@ void TestListView::moveEntry()
 }
 
 // The columns of the enabled-state table, in this order.
-static const char* const StateControls[] = {"ListBox1", "chShowStyle", "EditStyle",   "btnDelete",
-                                            "btnUp",    "btnDown",     "btnSaveFile", "btnUpload",
-                                            "btnNew",   "btnDownload", "btnOpenFile"};
+static const char* const StateControls[] = {"ListBox1",    "chShowStyle", "EditStyle", "btnDelete",   "btnUp",      "btnDown",
+                                            "btnSaveFile", "btnUpload",   "btnNew",    "btnDownload", "btnOpenFile"};
 
 void TestListView::enabledStates_data()
 {
@@ -489,10 +484,7 @@ void TestListView::enabledStates()
     QFETCH(QString, enabled);
     QFETCH(bool, memosReadOnly);
 
-    Window w(numbered(condition == "emptied"   ? 0
-                      : condition == "deleted" ? 1
-                                               : 2),
-             condition != "start" && condition != "emptied");
+    Window w(numbered(condition == "emptied" ? 0 : condition == "deleted" ? 1 : 2), condition != "start" && condition != "emptied");
     if (condition == "emptied")
         w.form->showLoadedList();
     if (condition == "edit" || condition == "left")
@@ -504,8 +496,7 @@ void TestListView::enabledStates()
         control<QPushButton>(*w.form, "btnDelete")->click();
     }
     for (size_t i = 0; i < std::size(StateControls); ++i) {
-        QVERIFY2(control(*w.form, StateControls[i])->isEnabled() == (enabled.at(qsizetype(i)) == u'1'),
-                 StateControls[i]);
+        QVERIFY2(control(*w.form, StateControls[i])->isEnabled() == (enabled.at(qsizetype(i)) == u'1'), StateControls[i]);
     }
     QCOMPARE(control<TextBox>(*w.form, "Memo1")->isReadOnly(), memosReadOnly);
     QCOMPARE(control<TextBox>(*w.form, "Memo2")->isReadOnly(), memosReadOnly);

@@ -79,33 +79,27 @@ void TestMainWindow::settingsFile_data()
     const int missing = int(Before::Missing);
     const int content = int(Before::Content);
 
-    QTest::newRow("missing") << missing << QByteArray() << 0 << 1 << none << QStringList{line(1)} << none
-                             << QByteArray("1");
-    QTest::newRow("4") << content << QByteArray("4") << 0 << 4 << none << QStringList{line(4)} << none
-                       << QByteArray("4");
-    QTest::newRow("6") << content << QByteArray("6") << 0 << 6 << none << QStringList{line(6)} << none
-                       << QByteArray("6");
+    QTest::newRow("missing") << missing << QByteArray() << 0 << 1 << none << QStringList{line(1)} << none << QByteArray("1");
+    QTest::newRow("4") << content << QByteArray("4") << 0 << 4 << none << QStringList{line(4)} << none << QByteArray("4");
+    QTest::newRow("6") << content << QByteArray("6") << 0 << 6 << none << QStringList{line(6)} << none << QByteArray("6");
     for (const char* bad : {"0", "7", "a", " "})
-        QTest::addRow("first byte '%s'", bad)
-            << content << QByteArray(bad) << 0 << 1 << none << QStringList{line(1)} << none << QByteArray("1");
-    QTest::newRow("empty") << content << QByteArray() << 0 << 1 << readError << QStringList{line(1)} << none
-                           << QByteArray("1");
-    QTest::newRow("5 and a line break, closed with 2") << content << QByteArray("5\r\n") << 2 << 5 << none
-                                                       << QStringList{line(5), line(2)} << none << QByteArray("2\r\n");
-    QTest::newRow("longer file keeps its tail") << content << QByteArray("3rest of it") << 6 << 3 << none
-                                                << QStringList{line(3), line(6)} << none << QByteArray("6rest of it");
+        QTest::addRow("first byte '%s'", bad) << content << QByteArray(bad) << 0 << 1 << none << QStringList{line(1)} << none
+                                              << QByteArray("1");
+    QTest::newRow("empty") << content << QByteArray() << 0 << 1 << readError << QStringList{line(1)} << none << QByteArray("1");
+    QTest::newRow("5 and a line break, closed with 2")
+        << content << QByteArray("5\r\n") << 2 << 5 << none << QStringList{line(5), line(2)} << none << QByteArray("2\r\n");
+    QTest::newRow("longer file keeps its tail")
+        << content << QByteArray("3rest of it") << 6 << 3 << none << QStringList{line(3), line(6)} << none << QByteArray("6rest of it");
     QTest::newRow("cannot be opened (a folder of that name)")
-        << int(Before::Directory) << QByteArray() << 0 << 1 << readError << QStringList{line(1)} << writeError
-        << QByteArray("<missing>");
-    QTest::newRow("read-only") << int(Before::ReadOnly) << QByteArray("4") << 0 << 1 << readError
-                               << QStringList{line(1)} << writeError << QByteArray("4");
+        << int(Before::Directory) << QByteArray() << 0 << 1 << readError << QStringList{line(1)} << writeError << QByteArray("<missing>");
+    QTest::newRow("read-only") << int(Before::ReadOnly) << QByteArray("4") << 0 << 1 << readError << QStringList{line(1)} << writeError
+                               << QByteArray("4");
     // Neither is followed or read: the file linked to keeps its bytes, and a
     // FIFO cannot hold the window up.
-    QTest::newRow("a symbolic link to another file")
-        << int(Before::Symlink) << QByteArray("root:x:0:0") << 3 << 1 << readError << QStringList{line(1), line(3)}
-        << writeError << QByteArray("root:x:0:0");
-    QTest::newRow("a FIFO") << int(Before::Fifo) << QByteArray() << 0 << 1 << readError << QStringList{line(1)}
-                            << writeError << QByteArray("<missing>");
+    QTest::newRow("a symbolic link to another file") << int(Before::Symlink) << QByteArray("root:x:0:0") << 3 << 1 << readError
+                                                     << QStringList{line(1), line(3)} << writeError << QByteArray("root:x:0:0");
+    QTest::newRow("a FIFO") << int(Before::Fifo) << QByteArray() << 0 << 1 << readError << QStringList{line(1)} << writeError
+                            << QByteArray("<missing>");
 }
 
 void TestMainWindow::settingsFile()
@@ -228,11 +222,9 @@ void TestMainWindow::settingsLocation()
                      | QFileDevice::ReadOther | QFileDevice::ExeOther;
     QVERIFY(QFile::setPermissions(root.path(), all | QFileDevice::WriteOwner));
     // Writable for the unprivileged user too, when it should be.
-    QVERIFY(QFile::setPermissions(
-        program, programFolderWritable ? all | QFileDevice::WriteOwner | QFileDevice::WriteOther : all));
+    QVERIFY(QFile::setPermissions(program, programFolderWritable ? all | QFileDevice::WriteOwner | QFileDevice::WriteOther : all));
 
-    const QString chosen =
-        asUnprivilegedUser([&] { return settingsFolderFor(program, user) + u'|' + initialFileFolder(program, home); });
+    const QString chosen = asUnprivilegedUser([&] { return settingsFolderFor(program, user) + u'|' + initialFileFolder(program, home); });
     QCOMPARE(chosen, (settingsBeside ? program : user) + u'|' + (dialogsInProgramFolder ? program : home));
 }
 
@@ -311,9 +303,8 @@ void TestMainWindow::messageBoxesCentredAndWholeCaption_data()
                                      << "Bad header";
     QTest::newRow("a question") << "Confirm"
                                 << "File exists.\r\nOverwrite file?";
-    QTest::newRow("a long message")
-        << "Sony CMD-j6 Linkwell"
-        << "The list is empty. Uploading it clears all favourites in the phone. Upload anyway?";
+    QTest::newRow("a long message") << "Sony CMD-j6 Linkwell"
+                                    << "The list is empty. Uploading it clears all favourites in the phone. Upload anyway?";
 }
 
 void TestMainWindow::messageBoxesCentredAndWholeCaption()
@@ -332,9 +323,8 @@ void TestMainWindow::messageBoxesCentredAndWholeCaption()
     QVERIFY(box.width() >= box.captionWidth());
     QVERIFY(box.captionWidth() > box.fontMetrics().horizontalAdvance(caption));
     const QPoint centre = form.screen()->availableGeometry().center();
-    QVERIFY2(
-        (box.frameGeometry().center() - centre).manhattanLength() <= 2,
-        qPrintable(QStringLiteral("box at %1,%2 %3x%4").arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
+    QVERIFY2((box.frameGeometry().center() - centre).manhattanLength() <= 2,
+             qPrintable(QStringLiteral("box at %1,%2 %3x%4").arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
     box.close();
 }
 
@@ -379,8 +369,7 @@ void TestMainWindow::textsShowWhole()
     NewEntryDialog newEntry(notices);
     QWidget& window = dialog ? static_cast<QWidget&>(newEntry) : static_cast<QWidget&>(form);
     if (!forced.isEmpty())
-        QVERIFY2(QFontInfo(window.font()).family().startsWith(QString::fromUtf8(forced)),
-                 qPrintable(QFontInfo(window.font()).family()));
+        QVERIFY2(QFontInfo(window.font()).family().startsWith(QString::fromUtf8(forced)), qPrintable(QFontInfo(window.font()).family()));
 
     // The counts at every value they can hold; everything else at its own text.
     const auto texts = [&](const QString& name) -> QStringList {
@@ -402,10 +391,9 @@ void TestMainWindow::textsShowWhole()
             all << (label ? label->text() : button->text());
         for (const QString& text : all) {
             const int width = w->fontMetrics().horizontalAdvance(text);
-            QVERIFY2(width <= textRoom(w, w->width()), qPrintable(QStringLiteral("%1 \"%2\": %3 px in %4 px")
-                                                                      .arg(w->objectName(), text)
-                                                                      .arg(width)
-                                                                      .arg(textRoom(w, w->width()))));
+            QVERIFY2(
+                width <= textRoom(w, w->width()),
+                qPrintable(QStringLiteral("%1 \"%2\": %3 px in %4 px").arg(w->objectName(), text).arg(width).arg(textRoom(w, w->width()))));
         }
     }
     // Nor does a grown control cover its neighbour.
@@ -414,8 +402,7 @@ void TestMainWindow::textsShowWhole()
             const bool frame = other->metaObject() == &QFrame::staticMetaObject || other->objectName() == "Image1";
             if (other == w || frame || other->parentWidget() != &window)
                 continue;
-            QVERIFY2(!w->geometry().intersects(other->geometry()),
-                     qPrintable(w->objectName() + " covers " + other->objectName()));
+            QVERIFY2(!w->geometry().intersects(other->geometry()), qPrintable(w->objectName() + " covers " + other->objectName()));
         }
     }
 }

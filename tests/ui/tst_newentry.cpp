@@ -133,8 +133,7 @@ void TestNewEntry::addToListRefusal_data()
     QTest::addColumn<QString>("refusal");
 
     const QString tooMany = QStringLiteral("Too many characters.");
-    QTest::newRow("both empty: the name is reported")
-        << QByteArray() << QByteArray() << 0 << QStringLiteral("Name section is empty.");
+    QTest::newRow("both empty: the name is reported") << QByteArray() << QByteArray() << 0 << QStringLiteral("Name section is empty.");
     QTest::newRow("empty URL") << QByteArray("n") << QByteArray() << 0 << QStringLiteral("URL section is empty.");
     QTest::newRow("empty name and too long: the name first")
         << QByteArray() << QByteArray(300, 'u') << 1990 << QStringLiteral("Name section is empty.");
@@ -296,9 +295,8 @@ void TestNewEntry::cancelAfterARefusal()
     // The next opening starts empty, with both counts "0".
     QStringList seen;
     w.insert([&](NewEntryDialog& d) {
-        seen << QString::fromLatin1(control<TextBox>(d, "Memo1")->text())
-             << QString::fromLatin1(control<TextBox>(d, "Memo2")->text()) << control<QLabel>(d, "Label5")->text()
-             << control<QLabel>(d, "Label6")->text();
+        seen << QString::fromLatin1(control<TextBox>(d, "Memo1")->text()) << QString::fromLatin1(control<TextBox>(d, "Memo2")->text())
+             << control<QLabel>(d, "Label5")->text() << control<QLabel>(d, "Label6")->text();
         control<QPushButton>(d, "Button3")->click();
     });
     QCOMPARE(seen, (QStringList{"", "", "0", "0"}));

@@ -64,8 +64,7 @@ private slots:
 
 void TestSectionFiles::filterInQtForm()
 {
-    QCOMPARE(qtFileFilter("Binary file (*.bin)|*.bin|All files (*.*)|*.*"),
-             QStringLiteral("Binary file (*.bin);;All files (*.*)"));
+    QCOMPARE(qtFileFilter("Binary file (*.bin)|*.bin|All files (*.*)|*.*"), QStringLiteral("Binary file (*.bin);;All files (*.*)"));
     QCOMPARE(qtFileFilter("Images|*.bin;*.img"), QStringLiteral("Images (*.bin *.img)"));
 }
 
@@ -106,10 +105,8 @@ void TestSectionFiles::dialogsFollowTheLastFile()
 void TestSectionFiles::savedStoreOpensBack()
 {
     Bench b;
-    const Entries entries{{"Seznam", "wap.seznam.cz"},
-                          {"Po\xe8\x61\x73\xed", "wap.pocasi.cz"},
-                          {"Seznam", "wap.seznam.cz"},
-                          {"", "no.name"}};
+    const Entries entries{
+        {"Seznam", "wap.seznam.cz"}, {"Po\xe8\x61\x73\xed", "wap.pocasi.cz"}, {"Seznam", "wap.seznam.cz"}, {"", "no.name"}};
     b.fill(entries);
     b.notices.saveAnswers << b.path("favourites.bin");
     b.files.save();
@@ -246,13 +243,10 @@ void TestSectionFiles::opens_data()
     const QStringList shown{"showLoadedList"};
     QTest::newRow("0 bytes: Bad header, list kept")
         << QByteArray() << QStringList{"beep", "message: Bad header", "beep"} << Kept << QStringList{} << false;
-    QTest::newRow("wrong seventh byte") << QByteArray("MME20CXu\0=n\0\x01", 13)
-                                        << QStringList{"beep", "message: Bad header", "beep"} << Kept << QStringList{}
-                                        << false;
-    QTest::newRow("signature only: the list empties quietly")
-        << QByteArray("MME20C\0", 7) << QStringList{} << Entries{} << shown << true;
-    QTest::newRow("two entries") << imageOf({{"a", "1"}, {"b", "2"}}) << QStringList{}
-                                 << Entries{{"a", "1"}, {"b", "2"}} << shown << true;
+    QTest::newRow("wrong seventh byte") << QByteArray("MME20CXu\0=n\0\x01", 13) << QStringList{"beep", "message: Bad header", "beep"}
+                                        << Kept << QStringList{} << false;
+    QTest::newRow("signature only: the list empties quietly") << QByteArray("MME20C\0", 7) << QStringList{} << Entries{} << shown << true;
+    QTest::newRow("two entries") << imageOf({{"a", "1"}, {"b", "2"}}) << QStringList{} << Entries{{"a", "1"}, {"b", "2"}} << shown << true;
 
     Entries hundred;
     Entries hundredAndThree;
@@ -263,14 +257,13 @@ void TestSectionFiles::opens_data()
             hundred.append({n, "u" + n});
     }
     QTest::newRow("103 records: three truncation messages, then 100 entries")
-        << imageOf(hundredAndThree) << QStringList(3, QStringLiteral("message: No. of entries truncated to 100(=max)."))
-        << hundred << shown << true;
+        << imageOf(hundredAndThree) << QStringList(3, QStringLiteral("message: No. of entries truncated to 100(=max).")) << hundred << shown
+        << true;
     QTest::newRow("image that does not fit: refused, list kept")
-        << imageOf({{"a", QByteArray(1000, 'u')}, {"b", QByteArray(1000, 'v')}})
-        << QStringList{"beep", "message: Too many characters."} << Kept << QStringList{} << false;
+        << imageOf({{"a", QByteArray(1000, 'u')}, {"b", QByteArray(1000, 'v')}}) << QStringList{"beep", "message: Too many characters."}
+        << Kept << QStringList{} << false;
     QTest::newRow("missing file: two messages, list kept")
-        << QByteArray("<none>")
-        << QStringList{"message: File not exists.", "beep", "message: Error reading binary file."} << Kept
+        << QByteArray("<none>") << QStringList{"message: File not exists.", "beep", "message: Error reading binary file."} << Kept
         << QStringList{} << false;
 }
 

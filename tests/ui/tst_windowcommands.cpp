@@ -31,8 +31,8 @@ struct Snapshot {
     QList<bool> enabled;
     bool operator==(const Snapshot& o) const
     {
-        return names == o.names && urls == o.urls && items == o.items && selected == o.selected && memo1 == o.memo1
-               && memo2 == o.memo2 && labels == o.labels && enabled == o.enabled;
+        return names == o.names && urls == o.urls && items == o.items && selected == o.selected && memo1 == o.memo1 && memo2 == o.memo2
+               && labels == o.labels && enabled == o.enabled;
     }
 };
 
@@ -52,8 +52,8 @@ struct Window {
     Snapshot snapshot() const
     {
         QList<bool> enabled;
-        for (const char* name : {"ListBox1", "chShowStyle", "EditStyle", "btnDelete", "btnUp", "btnDown", "btnSaveFile",
-                                 "btnUpload", "btnNew", "btnDownload", "btnOpenFile"})
+        for (const char* name : {"ListBox1", "chShowStyle", "EditStyle", "btnDelete", "btnUp", "btnDown", "btnSaveFile", "btnUpload",
+                                 "btnNew", "btnDownload", "btnOpenFile"})
             enabled << control(*form, name)->isEnabled();
         QStringList labels;
         for (const char* name : {"Label3", "Label4", "Label7", "Label18"})
@@ -182,9 +182,8 @@ void TestWindowCommands::downloadShowsThePhonesList()
     QCOMPARE(control<TextBox>(*w.form, "Memo1")->text(), QByteArray("Seznam"));
     QCOMPARE(control<QLabel>(*w.form, "Label7")->text(), QStringLiteral("3"));
     QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell: downloaded phone data"));
-    QCOMPARE(w.history().mid(2),
-             (QStringList{"* Everything OK, GBP mode is initialized.", "* Real size of received NVM file: 77 byte(s).",
-                          "* Actual data size: 77", "* Everything OK, GBP mode closed."}));
+    QCOMPARE(w.history().mid(2), (QStringList{"* Everything OK, GBP mode is initialized.", "* Real size of received NVM file: 77 byte(s).",
+                                              "* Actual data size: 77", "* Everything OK, GBP mode closed."}));
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
@@ -251,8 +250,7 @@ public:
     {
         return seen("Read"), inner_.ReadNVMFile(section, subsection, buffer, size);
     }
-    std::int32_t WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data,
-                              std::int32_t size) override
+    std::int32_t WriteNVMFile(std::int32_t section, std::int32_t subsection, const char* data, std::int32_t size) override
     {
         return seen("Write"), inner_.WriteNVMFile(section, subsection, data, size);
     }
@@ -340,8 +338,7 @@ void TestWindowCommands::refusedLoadKeepsTheCaption()
         control<QPushButton>(*w.form, "btnOpenFile")->click();
         break;
     case Refusal::TooManyCharacters:
-        w.notices.openAnswers << w.file("big.bin",
-                                        imageOf({{"a", QByteArray(1200, 'u')}, {"b", QByteArray(1200, 'v')}}));
+        w.notices.openAnswers << w.file("big.bin", imageOf({{"a", QByteArray(1200, 'u')}, {"b", QByteArray(1200, 'v')}}));
         control<QPushButton>(*w.form, "btnOpenFile")->click();
         break;
     case Refusal::MissingFile:
@@ -382,9 +379,8 @@ void TestWindowCommands::uploadOfAnEmptyListAsksFirst()
     notices.confirmAnswers << answer;
     control<QPushButton>(form, "btnUpload")->click();
 
-    QCOMPARE(notices.log.value(0),
-             QStringLiteral("confirm: The list is empty. Uploading it clears all favourites in the "
-                            "phone. Upload anyway?"));
+    QCOMPARE(notices.log.value(0), QStringLiteral("confirm: The list is empty. Uploading it clears all favourites in the "
+                                                  "phone. Upload anyway?"));
     if (!answer) {
         QCOMPARE(notices.log.size(), 1);
         QCOMPARE(phone.calls, QStringList());
@@ -394,8 +390,7 @@ void TestWindowCommands::uploadOfAnEmptyListAsksFirst()
     }
     QCOMPARE(phone.file, QByteArray("MME20C", 7) + QByteArray(1993, '\0'));
     QCOMPARE(historyLines(form).mid(before.size()),
-             (QStringList{"* Everything OK, GBP mode is initialized.",
-                          "* Everything OK, your data are now stored in the phone.",
+             (QStringList{"* Everything OK, GBP mode is initialized.", "* Everything OK, your data are now stored in the phone.",
                           "* Uploaded 0/2000 bytes (max. 1998).", "* Everything OK, GBP mode closed."}));
 }
 
@@ -404,11 +399,10 @@ void TestWindowCommands::failedWriteIsNotReportedAsAnUpload()
     Window w;
     w.phone.writeResults << -5;
     control<QPushButton>(*w.form, "btnUpload")->click();
-    QCOMPARE(w.history().mid(1),
-             (QStringList{"* Everything OK, GBP mode is initialized.",
-                          "* Communication error. This means that some went wrong in the communication protocol, i.e. "
-                          "wrong checksum, timeout, etc. or the specified section/subsection does not exist.",
-                          "* Everything OK, GBP mode closed."}));
+    QCOMPARE(w.history().mid(1), (QStringList{"* Everything OK, GBP mode is initialized.",
+                                              "* Communication error. This means that some went wrong in the communication protocol, i.e. "
+                                              "wrong checksum, timeout, etc. or the specified section/subsection does not exist.",
+                                              "* Everything OK, GBP mode closed."}));
     QCOMPARE(w.notices.log, QStringList{"beep"});
     QVERIFY(!w.phone.linkOpen);
 }
@@ -510,8 +504,7 @@ void TestWindowCommands::imageThatWouldNotReadBackIsNeverWritten()
         QCOMPARE(w.form->windowTitle(), QStringLiteral("Linkwell"));
     }
     QCOMPARE(w.notices.log.filter("error: ").size(), 1);
-    QVERIFY2(w.notices.log.filter("error: ").first().contains("does not read back"),
-             qPrintable(w.notices.log.join('|')));
+    QVERIFY2(w.notices.log.filter("error: ").first().contains("does not read back"), qPrintable(w.notices.log.join('|')));
 }
 
 void TestWindowCommands::keysOnAFocusedButton_data()
@@ -532,8 +525,7 @@ void TestWindowCommands::keysOnAFocusedButton()
     control<QPushButton>(*w.form, "btnUp")->setFocus();
     QTest::keyClick(control<QPushButton>(*w.form, "btnUp"), Qt::Key(key));
     QCOMPARE(control<ListBox>(*w.form, "ListBox1")->itemTexts(),
-             pressed ? (QList<QByteArray>{"kept 2", "kept 1", "kept 3"})
-                     : (QList<QByteArray>{"kept 1", "kept 2", "kept 3"}));
+             pressed ? (QList<QByteArray>{"kept 2", "kept 1", "kept 3"}) : (QList<QByteArray>{"kept 1", "kept 2", "kept 3"}));
     // Enter in a text box is still a line break.
     control<CheckBox>(*w.form, "EditStyle")->setChecked(true);
     control<TextBox>(*w.form, "Memo1")->moveCursor(QTextCursor::End);
