@@ -262,12 +262,11 @@ BuildResult buildImage(const Bookmarks& bookmarks, const BuildOptions& options)
 
 qint64 recordExcess(qint64 offset, qint64 urlSize, qint64 nameSize)
 {
+    const qint64 overSize = imageSizeWithRecord(offset, nameSize, urlSize) - limits::MaxImageSize;
     // A record that starts where no URL byte may stand is never written.
     if (offset >= limits::UrlCutOffset)
-        return std::max<qint64>(1, offset + urlSize + 4 + nameSize - limits::MaxImageSize);
-    const qint64 urlEnd = offset + urlSize;
-    const qint64 end = urlEnd + 2 + nameSize + 2;
-    return std::max<qint64>({0, urlEnd - limits::UrlCutOffset, end - limits::MaxImageSize});
+        return std::max<qint64>(1, overSize);
+    return std::max<qint64>({0, offset + urlSize - limits::UrlCutOffset, overSize});
 }
 
 } // namespace linkwell::cli

@@ -95,9 +95,9 @@ BuiltImage BuildSection(const ImageEntries& entries)
     return out;
 }
 
-qint64 imageSizeWithRecord(qint64 sizeWithout, const QByteArray& name, const QByteArray& url)
+qint64 imageSizeWithRecord(qint64 sizeWithout, qint64 nameSize, qint64 urlSize)
 {
-    return sizeWithout + name.size() + url.size() + limits::RecordOverhead;
+    return sizeWithout + nameSize + urlSize + limits::RecordOverhead;
 }
 
 qint64 imageSizeWithoutRecord(qint64 size, const QByteArray& name, const QByteArray& url)

@@ -47,7 +47,11 @@ BuiltImage BuildSection(const ImageEntries& entries);
 // these texts: what the edit check and the insertion check measure against
 // 1998 (an entry changed is the image without it, plus its new record). Not
 // cut, and in 64 bits, so no size a caller brings can wrap round.
-qint64 imageSizeWithRecord(qint64 sizeWithout, const QByteArray& name, const QByteArray& url);
+qint64 imageSizeWithRecord(qint64 sizeWithout, qint64 nameSize, qint64 urlSize);
+inline qint64 imageSizeWithRecord(qint64 sizeWithout, const QByteArray& name, const QByteArray& url)
+{
+    return imageSizeWithRecord(sizeWithout, name.size(), url.size());
+}
 // The other way: what an image of `size` bytes takes without this record.
 qint64 imageSizeWithoutRecord(qint64 size, const QByteArray& name, const QByteArray& url);
 
