@@ -1,5 +1,7 @@
 #include "app/programwindows.h"
 
+#include "ui/builtinimages.h"
+
 #include <QApplication>
 #include <QIcon>
 
@@ -7,7 +9,7 @@ namespace linkwell {
 
 ProgramWindows::ProgramIcon::ProgramIcon()
 {
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
+    QApplication::setWindowIcon(programIcon());
 }
 
 ProgramWindows::ProgramWindows() : form_(notices_)
