@@ -20,6 +20,8 @@ public:
     MainWindow& mainWindow() { return form_; }
 
 private:
+    NewEntryDialog& newEntryDialog();
+
     // Set before any window exists, so that every one of them takes it.
     struct ProgramIcon {
         ProgramIcon();
@@ -27,7 +29,7 @@ private:
     QtNotices notices_;
     GbpPhoneLibrary phone_;
     MainWindow form_;
-    // Made once the main window knows its notices and phone.
+    // Made the first time "Insert new" opens it.
     std::optional<NewEntryDialog> dialog_;
 };
 

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "phone/favouritestransfer.h"
+#include "ui/builtinimages.h"
 #include "ui/buttonkeys.h"
 #include "ui/controls.h"
 #include "ui/newentrydialog.h"
@@ -66,7 +67,7 @@ MainWindow::MainWindow(Notices& notices, const QString& settingsFolder, QWidget*
 
     historyBox_->setMaxTyped(TextBox::Unlimited);
     fitWindowTexts();
-    setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
+    setWindowIcon(programIcon());
     move(172, 106);
 
     pressButtonsOnEnter(this);
@@ -142,7 +143,7 @@ void MainWindow::connectHandlers()
 
 void MainWindow::FormCreate()
 {
-    ui_->Image1->setPixmap(QPixmap(QStringLiteral(":/JMENO")));
+    ui_->Image1->setPixmap(bannerImage());
     store_.ClearAll();
     const char digit = settings_.readPortDigit();
     portButtons_->button(digit - '0')->setChecked(true);

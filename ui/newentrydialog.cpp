@@ -1,6 +1,7 @@
 #include "newentrydialog.h"
 
 #include "phone/notices.h"
+#include "ui/builtinimages.h"
 #include "ui/buttonkeys.h"
 #include "ui/controls.h"
 #include "ui/guard.h"
@@ -25,7 +26,7 @@ NewEntryDialog::NewEntryDialog(Notices& notices, QWidget* parent)
         {"Label2", {}, 229}, {"Label6", chars, 0, "Label3"}, {"Label3", {}, 0, "Label6"}, {"Label4", {}, 229},
         {"Button3", {}, 130}, {"Button1", {}, 229},
     });
-    setWindowIcon(QIcon(QStringLiteral(":/linkwell.png")));
+    setWindowIcon(programIcon());
     move(155, 91);
     pressButtonsOnEnter(this);
     nameBox_ = ui_->Memo1;
