@@ -31,9 +31,8 @@ double median(std::vector<double> values)
 void report(const char* what, const std::vector<double>& ms, double lineMs)
 {
     const double m = median(ms);
-    std::printf("%-6s median %7.1f ms  (min %6.1f, max %6.1f, %zu runs)  line rate %6.1f ms  efficiency %.2f\n",
-                what, m, *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()),
-                ms.size(), lineMs, lineMs / m);
+    std::printf("%-6s median %7.1f ms  (min %6.1f, max %6.1f, %zu runs)  line rate %6.1f ms  efficiency %.2f\n", what, m,
+                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()), ms.size(), lineMs, lineMs / m);
 }
 
 } // namespace
@@ -56,8 +55,7 @@ int main(int argc, char* argv[])
 
     QProcess phone;
     phone.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    phone.start(QStringLiteral(PHONESIM_PATH),
-                {QStringLiteral("--baud"), QString::number(Baud), QStringLiteral("--seed"), seed});
+    phone.start(QStringLiteral(PHONESIM_PATH), {QStringLiteral("--baud"), QString::number(Baud), QStringLiteral("--seed"), seed});
     QByteArray output;
     const QDeadlineTimer deadline(5000);
     while (!output.contains('\n') && phone.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))

@@ -258,8 +258,7 @@ void TextBox::insertFromMimeData(const QMimeData* source)
     // A move within this box has been measured whole by dropEvent; its
     // selection is already gone from the document but not yet from the
     // counts, so the room must not be asked again.
-    const QString text =
-        acceptable(source->text(), movingOwnText_ ? std::numeric_limits<int>::max() : room());
+    const QString text = acceptable(source->text(), movingOwnText_ ? std::numeric_limits<int>::max() : room());
     if (text != toWidgetBreaks(source->text()))
         refused();
     if (!text.isEmpty() || textCursor().hasSelection())
@@ -276,8 +275,7 @@ void TextBox::dropEvent(QDropEvent* event)
     // A drop lands beside the selection, not over it; a move of this box's
     // own selection takes that selection's characters along. Cut short, a
     // drop would lose what the source then deletes: it fits whole or not at all.
-    const bool moving = (event->source() == this || event->source() == viewport())
-                        && event->dropAction() == Qt::MoveAction;
+    const bool moving = (event->source() == this || event->source() == viewport()) && event->dropAction() == Qt::MoveAction;
     const QString text = toWidgetBreaks(data->text());
     int left = std::numeric_limits<int>::max();
     if (maxTyped_ != Unlimited) {

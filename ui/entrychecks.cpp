@@ -32,14 +32,10 @@ EditExit CheckEditExit(const QByteArray& name, const QByteArray& url, std::int32
 QString EditExitMessage(EditExit verdict)
 {
     switch (verdict) {
-    case EditExit::TooManyCharacters:
-        return QStringLiteral("Too many characters.");
-    case EditExit::NameEmpty:
-        return QStringLiteral("Name section is clear!");
-    case EditExit::UrlEmpty:
-        return QStringLiteral("URL section is clear!");
-    case EditExit::Commit:
-        break;
+    case EditExit::TooManyCharacters: return QStringLiteral("Too many characters.");
+    case EditExit::NameEmpty: return QStringLiteral("Name section is clear!");
+    case EditExit::UrlEmpty: return QStringLiteral("URL section is clear!");
+    case EditExit::Commit: break;
     }
     return {};
 }

@@ -29,13 +29,10 @@
 using namespace linkwell;
 
 MainWindow::MainWindow(Notices& notices, const QString& settingsFolder, QWidget* parent)
-    : QWidget(parent),
-      ui_(std::make_unique<Ui::MainWindow>()),
-      notices_(notices),
-      settingsFolder_(settingsFolder.isEmpty()
-                          ? settingsFolderFor(QCoreApplication::applicationDirPath(),
-                                              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-                          : settingsFolder),
+    : QWidget(parent), ui_(std::make_unique<Ui::MainWindow>()), notices_(notices),
+      settingsFolder_(settingsFolder.isEmpty() ? settingsFolderFor(QCoreApplication::applicationDirPath(),
+                                                                   QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+                                               : settingsFolder),
       settings_(settingsFolder_, notices),
       files_(store_, notices, *this, initialFileFolder(QCoreApplication::applicationDirPath(), QDir::homePath()))
 {
@@ -61,8 +58,8 @@ MainWindow::MainWindow(Notices& notices, const QString& settingsFolder, QWidget*
     positionLabel_ = ui_->Label18;
     portButtons_ = new QButtonGroup(this);
     int port = 1;
-    for (QRadioButton* button : {ui_->RadioButton1, ui_->RadioButton2, ui_->RadioButton3, ui_->RadioButton4,
-                                 ui_->RadioButton5, ui_->RadioButton6})
+    for (QRadioButton* button :
+         {ui_->RadioButton1, ui_->RadioButton2, ui_->RadioButton3, ui_->RadioButton4, ui_->RadioButton5, ui_->RadioButton6})
         portButtons_->addButton(button, port++);
 
     historyBox_->setMaxTyped(TextBox::Unlimited);
@@ -84,20 +81,23 @@ void MainWindow::fitWindowTexts()
     const QStringList counts = countTexts(limits::MaxEntries);
     const QStringList chars = countTexts(limits::MaxTypedChars);
     fitTexts(this, {
-        {"btnDownload", {}, 100}, {"btnOpenFile", {}, 100}, {"btnSaveFile", {}, 100}, {"btnUpload", {}, 100},
-        {"Label11", {}, 100},
-        {"Label18", counts, 0, "Label6"}, {"Label6", {}, 0, "Label18"},
-        {"Label19", {}, 224}, {"Label7", counts, 249}, {"Label8", {}, 295},
-        {"chShowStyle", {}, 374}, {"EditStyle", {}, 374},
-        {"btnNew", {}, 369}, {"btnDelete", {}, 369}, {"Label17", {}, 369}, {"btnUp", {}, 369}, {"btnDown", {}, 369},
-        {"Label5", {}, 370},
-        {"Label1", {}, 472}, {"Label3", chars, 0, "Label9"}, {"Label9", {}, 0, "Label3"}, {"Label12", {}, 472},
-        {"Label2", {}, 577}, {"Label4", chars, 0, "Label10"}, {"Label10", {}, 0, "Label4"}, {"Label13", {}, 577},
-    });
+                       {"btnDownload", {}, 100},     {"btnOpenFile", {}, 100},
+                       {"btnSaveFile", {}, 100},     {"btnUpload", {}, 100},
+                       {"Label11", {}, 100},         {"Label18", counts, 0, "Label6"},
+                       {"Label6", {}, 0, "Label18"}, {"Label19", {}, 224},
+                       {"Label7", counts, 249},      {"Label8", {}, 295},
+                       {"chShowStyle", {}, 374},     {"EditStyle", {}, 374},
+                       {"btnNew", {}, 369},          {"btnDelete", {}, 369},
+                       {"Label17", {}, 369},         {"btnUp", {}, 369},
+                       {"btnDown", {}, 369},         {"Label5", {}, 370},
+                       {"Label1", {}, 472},          {"Label3", chars, 0, "Label9"},
+                       {"Label9", {}, 0, "Label3"},  {"Label12", {}, 472},
+                       {"Label2", {}, 577},          {"Label4", chars, 0, "Label10"},
+                       {"Label10", {}, 0, "Label4"}, {"Label13", {}, 577},
+                   });
 }
 
-template <class Signal, class Sender>
-void MainWindow::on(Sender* sender, Signal signal, void (MainWindow::*handler)())
+template <class Signal, class Sender> void MainWindow::on(Sender* sender, Signal signal, void (MainWindow::*handler)())
 {
     // Every command ends in the view of the state it left; the handlers that
     // choose a row show it themselves, and showing it again changes nothing.
@@ -378,8 +378,8 @@ PhoneLibrary& MainWindow::phone()
 bool MainWindow::download()
 {
     PhoneBusy busy(notices_);
-    Download received =
-        DownloadFavourites(phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(), portNumber_);
+    Download received = DownloadFavourites(
+        phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(), portNumber_);
     if (received.outcome != DownloadOutcome::Loaded)
         return false;
     store_.adopt(std::move(received.entries));
@@ -391,8 +391,8 @@ void MainWindow::upload()
     PhoneBusy busy(notices_);
     // The store stays as it is: an upload sends at most the first 100 entries
     // and says so, but takes none from the list.
-    UploadFavourites(BuildSection(store_.entries()), phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(),
-                     portNumber_);
+    UploadFavourites(
+        BuildSection(store_.entries()), phone(), [this](const QString& line) { AddHistory(line); }, busy.notices(), portNumber_);
 }
 
 void MainWindow::btnDownloadClick()
@@ -427,8 +427,7 @@ void MainWindow::btnOpenFileClick()
 
 void MainWindow::setNewEntryDialog(NewEntryDialog& dialog)
 {
-    setNewEntryOpener([&dialog](std::int32_t baseSize) { return dialog.execute(baseSize); },
-                      [&dialog] { dialog.reset(); });
+    setNewEntryOpener([&dialog](std::int32_t baseSize) { return dialog.execute(baseSize); }, [&dialog] { dialog.reset(); });
 }
 
 void MainWindow::setNewEntryOpener(NewEntryOpener opener, std::function<void()> reset)

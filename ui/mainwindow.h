@@ -39,8 +39,7 @@ class MainWindow : public QWidget, public linkwell::SectionFilesView {
 public:
     // settingsFolder holds "Linkwell.ini"; empty means the folder
     // settingsFolderFor chooses for the executable's folder.
-    explicit MainWindow(linkwell::Notices& notices, const QString& settingsFolder = QString(),
-                        QWidget* parent = nullptr);
+    explicit MainWindow(linkwell::Notices& notices, const QString& settingsFolder = QString(), QWidget* parent = nullptr);
     ~MainWindow() override;
 
     linkwell::FavouritesStore& store() { return store_; }

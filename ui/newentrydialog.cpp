@@ -22,10 +22,17 @@ NewEntryDialog::NewEntryDialog(Notices& notices, QWidget* parent)
     ui_->setupUi(this);
     const QStringList chars = countTexts(limits::MaxTypedChars);
     fitTexts(this, {
-        {"Label1", {}, 119}, {"Label5", chars, 0, "Label9"}, {"Label9", {}, 0, "Label5"}, {"Label12", {}, 119},
-        {"Label2", {}, 229}, {"Label6", chars, 0, "Label3"}, {"Label3", {}, 0, "Label6"}, {"Label4", {}, 229},
-        {"Button3", {}, 130}, {"Button1", {}, 229},
-    });
+                       {"Label1", {}, 119},
+                       {"Label5", chars, 0, "Label9"},
+                       {"Label9", {}, 0, "Label5"},
+                       {"Label12", {}, 119},
+                       {"Label2", {}, 229},
+                       {"Label6", chars, 0, "Label3"},
+                       {"Label3", {}, 0, "Label6"},
+                       {"Label4", {}, 229},
+                       {"Button3", {}, 130},
+                       {"Button1", {}, 229},
+                   });
     setWindowIcon(programIcon());
     move(155, 91);
     pressButtonsOnEnter(this);

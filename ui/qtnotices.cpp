@@ -98,8 +98,7 @@ bool QtNotices::confirm(const QString& question)
 
 void QtNotices::errorBox(const QString& failureText)
 {
-    PlacedMessageBox box(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle), ErrorBoxText(failureText),
-                         window_);
+    PlacedMessageBox box(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle), ErrorBoxText(failureText), window_);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }

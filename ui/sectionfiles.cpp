@@ -31,27 +31,22 @@ QString qtFileFilter(const QString& pipeFilter)
         const QString& description = parts[i];
         QString patterns = parts[i + 1];
         patterns.replace(u';', u' ');
-        filters << (description.contains(u'(' + patterns + u')')
-                        ? description
-                        : description + QStringLiteral(" (") + patterns + u')');
+        filters << (description.contains(u'(' + patterns + u')') ? description : description + QStringLiteral(" (") + patterns + u')');
     }
     return filters.join(QStringLiteral(";;"));
 }
 
-SectionFiles::SectionFiles(FavouritesStore& store, Notices& notices, SectionFilesView& view,
-                           QString initialFolder)
+SectionFiles::SectionFiles(FavouritesStore& store, Notices& notices, SectionFilesView& view, QString initialFolder)
     : store_(store), notices_(notices), view_(view), folder_(std::move(initialFolder))
 {
 }
 
 void SectionFiles::save()
 {
-    const QString path = notices_.saveFileName({qtFileFilter(ImageFilter), QStringLiteral("bin"),
-                                                folder_});
+    const QString path = notices_.saveFileName({qtFileFilter(ImageFilter), QStringLiteral("bin"), folder_});
     if (path.isEmpty())
         return;
-    if (QFileInfo::exists(path) &&
-        !notices_.confirm(QStringLiteral("File exists.\r\nOverwrite file?")))
+    if (QFileInfo::exists(path) && !notices_.confirm(QStringLiteral("File exists.\r\nOverwrite file?")))
         return;
 
     const BuiltImage image = store_.BuildSection();

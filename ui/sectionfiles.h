@@ -26,8 +26,7 @@ QString qtFileFilter(const QString& pipeFilter);
 // its bytes, and such a file back into the store.
 class SectionFiles {
 public:
-    SectionFiles(FavouritesStore& store, Notices& notices, SectionFilesView& view,
-                 QString initialFolder);
+    SectionFiles(FavouritesStore& store, Notices& notices, SectionFilesView& view, QString initialFolder);
 
     void save();
     void open();

@@ -119,8 +119,7 @@ void SettingsFile::writePort(std::uint8_t port)
 
 bool folderIsWritable(const QString& folder)
 {
-    return !folder.isEmpty()
-           && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+    return !folder.isEmpty() && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
 }
 
 QString settingsFolderFor(const QString& programFolder, const QString& userFolder)

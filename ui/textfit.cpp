@@ -37,8 +37,8 @@ int widestOf(const QWidget* control, const QStringList& texts)
     if (texts.size() < 2)
         return textWidth(control, texts);
     static QHash<QString, int> known;
-    const QString font = control->font().toString() + QLatin1Char('/') + QString::number(control->logicalDpiX())
-                         + QLatin1Char('x') + QString::number(control->logicalDpiY()) + QLatin1Char('/');
+    const QString font = control->font().toString() + QLatin1Char('/') + QString::number(control->logicalDpiX()) + QLatin1Char('x')
+                         + QString::number(control->logicalDpiY()) + QLatin1Char('/');
     const QFontMetrics metrics = control->fontMetrics();
     int widest = 0;
     for (const QString& text : texts) {
