@@ -86,7 +86,10 @@ void FavouritesStore::append(const QByteArray& name, const QByteArray& url)
 BuiltImage FavouritesStore::BuildSection()
 {
     BuiltImage image = linkwell::BuildSection(entries_);
-    entries_.resize(entries_.size() - image.entriesDropped);
+    // The image shares the entries; resizing to the same size would still
+    // detach them and leave references into the store pointing at the image's copy.
+    if (image.entriesDropped > 0)
+        entries_.resize(entries_.size() - image.entriesDropped);
     return image;
 }
 

@@ -308,7 +308,10 @@ void MainWindow::enterEditMode()
         editBox_->setChecked(false);
         return;
     }
-    otherSize_ = std::int32_t(imageSizeWithoutRecord(builtImageSize(), store_.name(i), store_.url(i)));
+    // Built first: the build may drop entries, and the texts must be read from
+    // the store as it is afterwards.
+    const std::int32_t imageSize = builtImageSize();
+    otherSize_ = std::int32_t(imageSizeWithoutRecord(imageSize, store_.name(i), store_.url(i)));
     editing_ = true;
     // Edit mode edits the stored texts, whatever the view; from here on the
     // boxes hold the edit and the view leaves them alone.
