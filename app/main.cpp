@@ -1,3 +1,4 @@
+#include "app/fontconfigpreload.h"
 #include "app/programwindows.h"
 
 #include <QApplication>
@@ -7,7 +8,9 @@ int main(int argc, char* argv[])
     // The application title is not set as the display name, which some
     // platforms append to every window title; the message boxes take it from
     // linkwell::ApplicationTitle.
+    linkwell::FontConfigPreload fonts;
     QApplication app(argc, argv);
+    fonts.wait();
     linkwell::ProgramWindows windows;
     windows.mainWindow().show();
     return app.exec();

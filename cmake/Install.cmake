@@ -43,5 +43,5 @@ set(CPACK_STRIP_FILES ON)
 # Debian's own Qt 6, named rather than worked out by dpkg-shlibdeps, so the
 # package builds on a machine that has only the build tools of scripts/.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libc6, libstdc++6, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins, libicu72, libgumbo1 (>= 0.10)")
+  "libc6, libstdc++6, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins, libfontconfig1, libicu72, libgumbo1 (>= 0.10)")
 include(CPack)

@@ -1,5 +1,6 @@
 // Linkwell as the start-up benchmark starts it: the program's own windows,
 // with the first-paint probe the shipped program does without.
+#include "app/fontconfigpreload.h"
 #include "app/programwindows.h"
 #include "startupprobe.h"
 
@@ -7,7 +8,9 @@
 
 int main(int argc, char* argv[])
 {
+    linkwell::FontConfigPreload fonts;
     QApplication app(argc, argv);
+    fonts.wait();
     linkwell::ProgramWindows windows;
     linkwell::watchFirstShow(windows.mainWindow());
     windows.mainWindow().show();

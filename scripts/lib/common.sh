@@ -8,7 +8,7 @@ LINKWELL_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
   libbenchmark-dev libicu-dev libgumbo-dev
-  xvfb xauth fonts-dejavu-core fonts-urw-base35
+  libfontconfig-dev xvfb xauth fonts-dejavu-core fonts-urw-base35
 )
 
 # Installs the packages given that are not installed yet: with apt-get when
