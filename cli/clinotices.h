@@ -43,8 +43,8 @@ private:
     QTextStream& err_;
     AnswerReader answers_;
     QString subject_;
-    // The store says "No. of entries truncated to 100(=max)." once per entry
-    // it drops; a terminal gets it once, with how many.
+    // A build's report says "No. of entries truncated to 100(=max)." once per
+    // entry dropped, as the window shows it; a terminal gets it once, with how many.
     int dropped_ = 0;
 };
 
