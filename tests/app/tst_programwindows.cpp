@@ -1,4 +1,5 @@
 #include "control.h"
+#include "app/fontconfigpreload.h"
 #include "app/programwindows.h"
 #include "ui/controls.h"
 #include "ui/newentrydialog.h"
@@ -113,5 +114,14 @@ void TestProgramWindows::newEntryDialogAcrossInsertions()
     QCOMPARE(names(form), namesAfterFirst + QStringList{u"Second"_s});
 }
 
-QTEST_MAIN(TestProgramWindows)
+// Started as main() starts the program, font configuration read aside.
+int main(int argc, char* argv[])
+{
+    FontConfigPreload fonts;
+    QApplication app(argc, argv);
+    fonts.wait();
+    TestProgramWindows test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_programwindows.moc"
