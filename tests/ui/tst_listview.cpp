@@ -35,8 +35,7 @@ struct Window {
     explicit Window(const Entries& entries = {}, bool load = true)
     {
         form = std::make_unique<MainWindow>(notices, dir.path());
-        for (const auto& [name, url] : entries)
-            form->store().append(name, url);
+        fill(form->store(), entries);
         if (load) {
             form->FillListBox();
             form->ShowSelected();
@@ -495,9 +494,8 @@ void TestListView::enabledStates()
         w.notices.confirmAnswers << true;
         control<QPushButton>(*w.form, "btnDelete")->click();
     }
-    for (size_t i = 0; i < std::size(StateControls); ++i) {
+    for (size_t i = 0; i < std::size(StateControls); ++i)
         QVERIFY2(control(*w.form, StateControls[i])->isEnabled() == (enabled.at(qsizetype(i)) == u'1'), StateControls[i]);
-    }
     QCOMPARE(control<TextBox>(*w.form, "Memo1")->isReadOnly(), memosReadOnly);
     QCOMPARE(control<TextBox>(*w.form, "Memo2")->isReadOnly(), memosReadOnly);
     for (QRadioButton* port : w.form->findChildren<QRadioButton*>())
@@ -515,11 +513,8 @@ void TestListView::nothingSelectedRefusesQuietly()
     QVERIFY(control<QPushButton>(*w.form, "btnNew")->isEnabled());
     QVERIFY(control<ListBox>(*w.form, "ListBox1")->isEnabled());
     QVERIFY(control<TextBox>(*w.form, "Memo1")->isReadOnly());
-    control<QPushButton>(*w.form, "btnDelete")->click();
-    control<QPushButton>(*w.form, "btnUp")->click();
-    control<QPushButton>(*w.form, "btnDown")->click();
-    control<CheckBox>(*w.form, "chShowStyle")->click();
-    control<CheckBox>(*w.form, "chShowStyle")->click();
+    for (const char* name : {"btnDelete", "btnUp", "btnDown", "chShowStyle", "chShowStyle"})
+        control<QAbstractButton>(*w.form, name)->click();
     w.form->ShowSelected();
     QCOMPARE(w.memo1(), QByteArray());
     QCOMPARE(w.label("Label18"), QStringLiteral("0"));

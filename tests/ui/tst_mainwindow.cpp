@@ -11,13 +11,10 @@
 
 #include <QFontDatabase>
 #include <QProcess>
-#include <QScopeGuard>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -125,18 +122,14 @@ void TestMainWindow::settingsFile()
     case Before::Fifo: QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0); break;
     case Before::Directory: QVERIFY(QDir(dir.path()).mkdir("Linkwell.ini")); break;
     case Before::Content:
-    case Before::ReadOnly: {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+    case Before::ReadOnly:
+        QVERIFY(writeFile(path, content));
         if (Before(before) == Before::ReadOnly) {
-            QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
             if (::access(QFile::encodeName(path).constData(), W_OK) == 0)
                 QSKIP("this user may write read-only files (root)");
         }
         break;
-    }
     }
 
     testing::RecordingNotices notices;

@@ -5,7 +5,6 @@
 #include "ui/sectionfiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,11 +32,6 @@ struct Bench {
     SectionFiles files{store, notices, view, QStringLiteral("/the/program/folder")};
 
     QString path(const QString& name) const { return dir.filePath(name); }
-    void fill(const Entries& entries)
-    {
-        for (const auto& [name, url] : entries)
-            store.append(name, url);
-    }
 };
 
 } // namespace
@@ -47,12 +41,11 @@ class TestSectionFiles : public QObject {
 
 private slots:
     void filterInQtForm();
-    void dialogsStartInTheProgramFolder();
+    void cancelledDialogsStartInTheProgramFolder();
     void dialogsFollowTheLastFile();
     void savedStoreOpensBack();
     void savesExactBytes_data();
     void savesExactBytes();
-    void cancelledSaveDoesNothing();
     void overwriteQuestion_data();
     void overwriteQuestion();
     void failedSaveKeepsTheOldFile();
@@ -68,9 +61,10 @@ void TestSectionFiles::filterInQtForm()
     QCOMPARE(qtFileFilter("Images|*.bin;*.img"), QStringLiteral("Images (*.bin *.img)"));
 }
 
-void TestSectionFiles::dialogsStartInTheProgramFolder()
+void TestSectionFiles::cancelledDialogsStartInTheProgramFolder()
 {
     Bench b;
+    fill(b.store, Kept);
     b.files.save();
     b.files.open();
     QCOMPARE(b.notices.dialogRequests.size(), 2);
@@ -79,13 +73,16 @@ void TestSectionFiles::dialogsStartInTheProgramFolder()
         QCOMPARE(r.filter, QStringLiteral("Binary file (*.bin);;All files (*.*)"));
     }
     QCOMPARE(b.notices.dialogRequests[0].defaultSuffix, QStringLiteral("bin"));
-    QCOMPARE(b.view.caption, QStringLiteral("Linkwell")); // both cancelled
+    // Both cancelled: nothing changes.
+    QCOMPARE(b.view.caption, QStringLiteral("Linkwell"));
+    QCOMPARE(entriesOf(b.store), Kept);
+    QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files), QStringList());
 }
 
 void TestSectionFiles::dialogsFollowTheLastFile()
 {
     Bench b;
-    b.fill(Kept);
+    fill(b.store, Kept);
     QTemporaryDir other;
     b.notices.saveAnswers << other.filePath("saved.bin");
     b.files.save();
@@ -107,13 +104,13 @@ void TestSectionFiles::savedStoreOpensBack()
     Bench b;
     const Entries entries{
         {"Seznam", "wap.seznam.cz"}, {"Po\xe8\x61\x73\xed", "wap.pocasi.cz"}, {"Seznam", "wap.seznam.cz"}, {"", "no.name"}};
-    b.fill(entries);
+    fill(b.store, entries);
     b.notices.saveAnswers << b.path("favourites.bin");
     b.files.save();
     QCOMPARE(b.view.caption, QStringLiteral("Linkwell: favourites.bin"));
 
     Bench other;
-    other.fill(Kept);
+    fill(other.store, Kept);
     other.notices.openAnswers << b.path("favourites.bin");
     other.files.open();
     QCOMPARE(entriesOf(other.store), entries);
@@ -143,22 +140,13 @@ void TestSectionFiles::savesExactBytes()
     QFETCH(QStringList, notices);
 
     Bench b;
-    b.fill(entries);
+    fill(b.store, entries);
     b.notices.saveAnswers << b.path("out.bin");
     b.files.save();
     QCOMPARE(readAll(b.path("out.bin")), bytes);
     QCOMPARE(b.notices.log.mid(1), notices);
     QCOMPARE(entriesOf(b.store), entries);
     QCOMPARE(b.view.caption, QStringLiteral("Linkwell: out.bin"));
-}
-
-void TestSectionFiles::cancelledSaveDoesNothing()
-{
-    Bench b;
-    b.fill(Kept);
-    b.files.save();
-    QCOMPARE(entriesOf(b.store), Kept);
-    QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files), QStringList());
 }
 
 void TestSectionFiles::overwriteQuestion_data()
@@ -172,7 +160,7 @@ void TestSectionFiles::overwriteQuestion()
 {
     QFETCH(bool, answer);
     Bench b;
-    b.fill({{"A", "B"}});
+    fill(b.store, {{"A", "B"}});
     QVERIFY(writeFile(b.path("old.bin"), "old contents"));
     b.notices.saveAnswers << b.path("old.bin");
     b.notices.confirmAnswers << answer;
@@ -187,7 +175,7 @@ void TestSectionFiles::overwriteQuestion()
 void TestSectionFiles::failedSaveKeepsTheOldFile()
 {
     Bench b;
-    b.fill({{"A", QByteArray(500, 'u')}});
+    fill(b.store, {{"A", QByteArray(500, 'u')}});
     const QByteArray old = imageOf(Kept);
     QVERIFY(writeFile(b.path("fav.bin"), old));
     b.notices.saveAnswers << b.path("fav.bin");
@@ -221,7 +209,7 @@ void TestSectionFiles::saveToFullDiskKeepsTheOldFile()
     QVERIFY(writeFile(path, old));
     QVERIFY(writeFile(mountPoint.filePath("filler"), QByteArray(2048, 'f')));
     QCOMPARE(readAll(path), old);
-    b.fill({{"new", QByteArray(1900, 'n')}});
+    fill(b.store, {{"new", QByteArray(1900, 'n')}});
     b.notices.saveAnswers << path;
     b.notices.confirmAnswers << true;
     b.files.save();
@@ -276,7 +264,7 @@ void TestSectionFiles::opens()
     QFETCH(bool, captionSet);
 
     Bench b;
-    b.fill(Kept);
+    fill(b.store, Kept);
     if (file != "<none>")
         QVERIFY(writeFile(b.path("in.bin"), file));
     b.notices.openAnswers << b.path("in.bin");
