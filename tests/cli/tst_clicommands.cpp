@@ -356,14 +356,12 @@ private slots:
         const QString image = path("refused.bin");
         const Run built = run(QStringList{"build", path(name), "-o", image} + options);
         QCOMPARE(built.status, 1);
-        const QStringList err = lines(built.err);
+        // The path of the input stands first where an entry is named.
+        const QStringList err = lines(relative(built.err));
         QCOMPARE(err.size(), said.size());
         for (int i = 0; i < said.size(); ++i) {
-            // The path of the input stands first where an entry is named.
-            QString line = err[i];
-            line.replace(dir_.path() + u'/', QString());
-            QVERIFY2(line.startsWith(QStringLiteral("linkwell-cli: ")), qPrintable(line));
-            QVERIFY2(line.contains(said[i]), qPrintable(line + QStringLiteral("\n does not say: ") + said[i]));
+            QVERIFY2(err[i].startsWith(QStringLiteral("linkwell-cli: ")), qPrintable(err[i]));
+            QVERIFY2(err[i].contains(said[i]), qPrintable(err[i] + QStringLiteral("\n does not say: ") + said[i]));
         }
         QVERIFY(!QFile::exists(image));
         QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
@@ -395,15 +393,7 @@ private slots:
         QCOMPARE(built.err, QString());
         const Run listed = run({"list", "@x.bin", "--json"});
         QCOMPARE(listed.status, 0);
-        QJsonArray expected = QJsonDocument::fromJson(input).array();
-        for (QJsonValueRef entry : expected) {
-            // An untitled link is named by its URL.
-            QJsonObject object = entry.toObject();
-            if (object.value(QStringLiteral("name")).toString().isEmpty())
-                object[QStringLiteral("name")] = object.value(QStringLiteral("url"));
-            entry = object;
-        }
-        QCOMPARE(QJsonDocument::fromJson(listed.out.toUtf8()), QJsonDocument(expected));
+        QCOMPARE(QJsonDocument::fromJson(listed.out.toUtf8()), QJsonDocument::fromJson(input));
     }
 
     // The refusal must agree with the window's builder byte for byte, or a
@@ -669,30 +659,14 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("written"); // the name as list prints it
         QTest::addColumn<QString>("writtenUrl");
-        QTest::newRow("cyrillic") << "Дезертир"
-                                  << "http://a/"
-                                  << "Dezertir"
-                                  << "http://a/";
-        QTest::newRow("greek") << "Αθήνα"
-                               << "http://a/"
-                               << "Athena"
-                               << "http://a/";
-        QTest::newRow("cjk") << "日本"
-                             << "http://a/"
-                             << "ri ben"
-                             << "http://a/";
-        QTest::newRow("emoji has no reading") << "ok 😀"
-                                              << "http://a/😀"
-                                              << "ok ?"
-                                              << "http://a/?";
-        QTest::newRow("mixed with letters Windows-1250 holds") << "Žluťoučký – € ” Ærø"
-                                                               << "http://a/"
-                                                               << "Žluťoučký – € ” AEro"
-                                                               << "http://a/";
-        QTest::newRow("nothing to replace") << "Łódź Straße Győr"
-                                            << "http://ä/"
-                                            << "Łódź Straße Győr"
-                                            << "http://ä/";
+        const QString a = QStringLiteral("http://a/");
+        QTest::newRow("cyrillic") << "Дезертир" << a << "Dezertir" << a;
+        QTest::newRow("greek") << "Αθήνα" << a << "Athena" << a;
+        QTest::newRow("cjk") << "日本" << a << "ri ben" << a;
+        QTest::newRow("emoji has no reading") << "ok 😀" << QStringLiteral("http://a/😀") << "ok ?" << QStringLiteral("http://a/?");
+        QTest::newRow("mixed with letters Windows-1250 holds") << "Žluťoučký – € ” Ærø" << a << "Žluťoučký – € ” AEro" << a;
+        QTest::newRow("nothing to replace") << "Łódź Straße Győr" << QStringLiteral("http://ä/") << "Łódź Straße Győr"
+                                            << QStringLiteral("http://ä/");
     }
     void transliterateWritesALatinReading()
     {
