@@ -20,7 +20,6 @@
 
 using namespace linkwell;
 using namespace linkwell::testing;
-using linkwell::testing::PhonesimProcess;
 
 namespace {
 
@@ -104,57 +103,52 @@ private:
     QString path(const QString& name) const { return dir_.filePath(name); }
 
 private slots:
-    void downloadPrintsTheWindowsHistory()
+    // The window's history for the same phone, and after it on a failure the
+    // reason in one line.
+    void printsTheWindowsHistory_data()
     {
+        QTest::addColumn<QStringList>("phone"); // the emulator's arguments
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("historyLines");
+        QTest::addColumn<QString>("why");        // none: the command succeeds
+        QTest::addColumn<QByteArray>("written"); // what out.bin then holds; null: no file
+        const QStringList download{"download", "--port", "1", "-o", path("out.bin")};
+        QTest::newRow("download") << QStringList{"--seed", path("seed.bin")} << download << 4 << QString() << imageOf(Phone);
+        QTest::newRow("download, silent phone")
+            << QStringList{"--silent"} << download << 1 << "download failed: the phone does not answer (InitGBPMode -3)" << QByteArray();
+        QTest::newRow("upload, silent phone") << QStringList{"--silent"} << QStringList{"upload", "--port", "1", path("up.bin"), "--yes"}
+                                              << 1 << "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched"
+                                              << QByteArray();
+    }
+    void printsTheWindowsHistory()
+    {
+        QFETCH(QStringList, phone);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, historyLines);
+        QFETCH(QString, why);
+        QFETCH(QByteArray, written);
         QVERIFY(writeFile(path("seed.bin"), padded(imageOf(Phone))));
-        QStringList window;
-        {
-            Emulator sim({"--seed", path("seed.bin")});
-            QVERIFY(sim.started);
-            window = windowHistory(dir_.path(), "download");
-        }
-        QCOMPARE(window.size(), 4);
-
-        Emulator sim({"--seed", path("seed.bin")});
-        QVERIFY(sim.started);
-        const Cli r = runCli({"download", "--port", "1", "-o", path("down.bin")});
-        QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, window);
-        QCOMPARE(r.err, QString());
-        QCOMPARE(readAll(path("down.bin")), imageOf(Phone));
-    }
-
-    void silentPhoneFailsWithItsLine_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::newRow("download") << QStringLiteral("download");
-        QTest::newRow("upload") << QStringLiteral("upload");
-    }
-    void silentPhoneFailsWithItsLine()
-    {
-        QFETCH(QString, command);
         QVERIFY(writeFile(path("up.bin"), imageOf(Phone)));
         QStringList window;
         {
-            Emulator sim({"--silent"});
+            Emulator sim(phone);
             QVERIFY(sim.started);
-            window = windowHistory(dir_.path(), command == "download" ? "download" : "upload");
+            window = windowHistory(dir_.path(), qPrintable(arguments.first()));
         }
-        QCOMPARE(window.size(), 1);
+        QCOMPARE(window.size(), historyLines);
 
-        Emulator sim({"--silent"});
+        Emulator sim(phone);
         QVERIFY(sim.started);
         QFile::remove(path("out.bin"));
-        const Cli r = command == "download" ? runCli({"download", "--port", "1", "-o", path("out.bin")})
-                                            : runCli({"upload", "--port", "1", path("up.bin"), "--yes"});
-        QCOMPARE(r.status, 1);
+        const Cli r = runCli(arguments);
+        QCOMPARE(r.status, why.isEmpty() ? 0 : 1);
         QCOMPARE(r.out, window);
-        // After the history, the reason in one line.
-        const QString why = command == "download" ? "download failed: the phone does not answer (InitGBPMode -3)"
-                                                  : "upload failed: the phone does not answer (InitGBPMode -3); the phone was not touched";
-        QCOMPARE(r.err, "linkwell-cli: COM1: " + why + "\n");
+        QCOMPARE(r.err, why.isEmpty() ? QString() : "linkwell-cli: COM1: " + why + "\n");
         QVERIFY2(r.ms < 30000, qPrintable(QString::number(r.ms)));
-        QVERIFY(!QFile::exists(path("out.bin")));
+        if (written.isNull())
+            QVERIFY(!QFile::exists(path("out.bin")));
+        else
+            QCOMPARE(readAll(path("out.bin")), written);
     }
 
     void browserBookmarksIntoThePhoneAndBack()

@@ -56,7 +56,7 @@ struct Tool {
     // The answer typed at the terminal; nullopt: no terminal.
     std::optional<QString> answer;
 
-    Run run(QStringList arguments)
+    Run run(const QStringList& arguments)
     {
         QString out;
         QString err;
@@ -70,15 +70,10 @@ struct Tool {
             };
         // The test keeps the phone, so the tool gets it without ownership.
         CliContext context{o, e, answers, [this] { return std::shared_ptr<PhoneLibrary>(&phone, [](PhoneLibrary*) {}); }};
-        arguments.prepend(QStringLiteral("linkwell-cli"));
-        Run r;
-        r.status = runCli(arguments, context);
+        const int status = runCli(QStringList{QStringLiteral("linkwell-cli")} + arguments, context);
         o.flush();
         e.flush();
-        r.out = out.split(u'\n', Qt::SkipEmptyParts);
-        r.err = err;
-        r.questions = questions;
-        return r;
+        return {status, out.split(u'\n', Qt::SkipEmptyParts), err, questions};
     }
 };
 
@@ -87,13 +82,9 @@ struct Window {
     QTemporaryDir dir;
     RecordingNotices notices;
     ScriptedPhone phone;
-    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<MainWindow> form = std::make_unique<MainWindow>(notices, dir.path());
 
-    Window()
-    {
-        form = std::make_unique<MainWindow>(notices, dir.path());
-        form->setPhone(phone);
-    }
+    Window() { form->setPhone(phone); }
 
     QStringList history() const { return historyLines(*form); }
 
@@ -110,6 +101,8 @@ const Entries Three{{"Seznam", "wap.seznam.cz"},
                      "as\xED",
                      "wap.pocasi.cz"},
                     {"Idos", "wap.idos.cz"}};
+// What an upload puts on a phone that held Three.
+const Entries Fresh{{"Nove", "wap.nove.cz"}};
 
 } // namespace
 
@@ -125,8 +118,8 @@ private:
 private slots:
     void cleanup()
     {
-        QFile::remove(path(QStringLiteral("phone.bin")));
-        QFile::remove(path(QStringLiteral("upload.bin")));
+        QFile::remove(path("phone.bin"));
+        QFile::remove(path("upload.bin"));
     }
 
     void downloadPrintsTheWindowsHistory_data()
@@ -155,8 +148,8 @@ private slots:
 
         Tool tool;
         phone.applyTo(tool.phone);
-        const QString image = path(QStringLiteral("phone.bin"));
-        const Run r = tool.run({QStringLiteral("download"), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("-o"), image});
+        const QString image = path("phone.bin");
+        const Run r = tool.run({"download", "--port", "1", "-o", image});
         QCOMPARE(r.out, windowHistory);
         QCOMPARE(tool.phone.calls, window.phone.calls);
         QCOMPARE(r.status, status);
@@ -189,7 +182,7 @@ private slots:
         QFETCH(PhoneState, phone);
         QFETCH(QByteArray, image);
         QFETCH(int, status);
-        const QString file = path(QStringLiteral("upload.bin"));
+        const QString file = path("upload.bin");
         QVERIFY(writeFile(file, image));
 
         Window window;
@@ -202,7 +195,7 @@ private slots:
 
         Tool tool;
         phone.applyTo(tool.phone);
-        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"), file, QStringLiteral("--yes")});
+        const Run r = tool.run({"upload", "--port", "1", file, "--yes"});
         QCOMPARE(r.out, windowHistory);
         QCOMPARE(tool.phone.calls, window.phone.calls);
         QCOMPARE(tool.phone.file, window.phone.file);
@@ -212,10 +205,9 @@ private slots:
 
     void uploadOfARefusedImageTouchesNoPhone()
     {
-        QVERIFY(writeFile(path(QStringLiteral("upload.bin")), QByteArray("not an image")));
+        QVERIFY(writeFile(path("upload.bin"), QByteArray("not an image")));
         Tool tool;
-        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"), path(QStringLiteral("upload.bin")),
-                                QStringLiteral("--yes")});
+        const Run r = tool.run({"upload", "--port", "1", path("upload.bin"), "--yes"});
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.contains(QStringLiteral("upload.bin: Bad header")));
         QVERIFY(tool.phone.calls.isEmpty());
@@ -235,12 +227,11 @@ private slots:
     {
         QFETCH(std::optional<QString>, answer);
         QFETCH(bool, uploads);
-        QVERIFY(writeFile(path(QStringLiteral("upload.bin")), imageOf(Three)));
+        QVERIFY(writeFile(path("upload.bin"), imageOf(Three)));
         Tool tool;
         tool.answer = answer;
         tool.phone.file = "old";
-        const Run r =
-            tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("2"), path(QStringLiteral("upload.bin"))});
+        const Run r = tool.run({"upload", "--port", "2", path("upload.bin")});
         QCOMPARE(r.status, uploads ? 0 : 1);
         if (answer) {
             QCOMPARE(r.questions.size(), 1);
@@ -276,13 +267,12 @@ private slots:
         QFETCH(QString, why);
         Tool tool;
         phone.applyTo(tool.phone);
-        const Run r = tool.run({QStringLiteral("download"), QStringLiteral("--port"), QStringLiteral("3"), QStringLiteral("-o"),
-                                path(QStringLiteral("phone.bin"))});
+        const Run r = tool.run({"download", "--port", "3", "-o", path("phone.bin")});
         QCOMPARE(r.status, 1);
         const QStringList err = r.err.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(err.last(), QStringLiteral("linkwell-cli: COM3: download failed: ") + why);
         QCOMPARE(err.filter(QStringLiteral("download failed")).size(), 1);
-        QVERIFY(!QFile::exists(path(QStringLiteral("phone.bin"))));
+        QVERIFY(!QFile::exists(path("phone.bin")));
     }
 
     // The sequence clears the phone's file before it writes it; a failure
@@ -306,12 +296,10 @@ private slots:
         QFETCH(PhoneState, phone);
         QFETCH(QString, said);
         QFETCH(bool, cleared);
-        const Entries fresh{{"Nove", "wap.nove.cz"}};
-        QVERIFY(writeFile(path(QStringLiteral("upload.bin")), imageOf(fresh)));
+        QVERIFY(writeFile(path("upload.bin"), imageOf(Fresh)));
         Tool tool;
         phone.applyTo(tool.phone);
-        const QStringList upload{QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"),
-                                 path(QStringLiteral("upload.bin")), QStringLiteral("--yes")};
+        const QStringList upload{"upload", "--port", "1", path("upload.bin"), "--yes"};
         const Run failed = tool.run(upload);
         QCOMPARE(failed.status, 1);
         QVERIFY2(failed.err.startsWith(QStringLiteral("linkwell-cli: COM1: ")), qPrintable(failed.err));
@@ -322,7 +310,7 @@ private slots:
         const Run again = tool.run(upload);
         QCOMPARE(again.status, 0);
         QCOMPARE(again.err, QString());
-        QVERIFY(tool.phone.file.startsWith(imageOf(fresh)));
+        QVERIFY(tool.phone.file.startsWith(imageOf(Fresh)));
     }
 
     // --backup downloads the phone's favourites first; without them the phone
@@ -355,17 +343,15 @@ private slots:
         QFETCH(bool, backedUp);
         QFETCH(bool, touched);
         QFETCH(QString, said);
-        const Entries fresh{{"Nove", "wap.nove.cz"}};
-        QVERIFY(writeFile(path(QStringLiteral("upload.bin")), imageOf(fresh)));
+        QVERIFY(writeFile(path("upload.bin"), imageOf(Fresh)));
         QDir(dir_.path()).mkdir(QStringLiteral("adir"));
         const auto removeDir = qScopeGuard([&] {
-            QDir(path(QStringLiteral("adir"))).removeRecursively();
-            QFile::remove(path(QStringLiteral("old.bin")));
+            QDir(path("adir")).removeRecursively();
+            QFile::remove(path("old.bin"));
         });
         Tool tool;
         phone.applyTo(tool.phone);
-        const Run r = tool.run({QStringLiteral("upload"), QStringLiteral("--port"), QStringLiteral("1"), path(QStringLiteral("upload.bin")),
-                                QStringLiteral("--yes"), QStringLiteral("--backup"), path(backup)});
+        const Run r = tool.run({"upload", "--port", "1", path("upload.bin"), "--yes", "--backup", path(backup)});
         QCOMPARE(r.status, status);
         said.replace(u'@', dir_.path() + u'/');
         QVERIFY2(r.err.contains(said), qPrintable(r.err));
@@ -377,7 +363,7 @@ private slots:
         if (!touched)
             QCOMPARE(tool.phone.file, imageOf(Three));
         if (status == 0) {
-            QVERIFY(tool.phone.file.startsWith(imageOf(fresh)));
+            QVERIFY(tool.phone.file.startsWith(imageOf(Fresh)));
             // The backup's download runs to its end before the clear.
             const qsizetype read = tool.phone.calls.indexOf(QStringLiteral("ReadNVMFile(2,1,2000)"));
             const qsizetype clear = tool.phone.calls.indexOf(QStringLiteral("ClearNVMFile(2,1)"));
