@@ -82,8 +82,7 @@ private slots:
 
         Bench b;
         b.store.append("old", "old.url");
-        const QList<QPair<QByteArray, QByteArray>> entries{
-            {"Seznam", "wap.seznam.cz"}, {"Idnes", "wap.idnes.cz"}, {"Po\xe8\x61\x73\xed", "wap.pocasi.cz"}};
+        const Entries entries{{"Seznam", "wap.seznam.cz"}, {"Idnes", "wap.idnes.cz"}, {"Po\xe8\x61\x73\xed", "wap.pocasi.cz"}};
         const QByteArray image = imageOf(entries);
         b.phone.file = image + QByteArray(2000 - image.size(), '\0');
         b.phone.initResults << initResult;
@@ -93,11 +92,7 @@ private slots:
 
         QCOMPARE(b.history, (QStringList{initLine, received(2000), QStringLiteral("Actual data size: %1").arg(image.size()), EndOk}));
         QCOMPARE(b.phone.calls, (QStringList{"InitGBPMode(3)", "ReadNVMFile(2,1,2000)", "EndGBPMode()"}));
-        QCOMPARE(b.store.count(), 3);
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(b.store.name(i), entries[i].first);
-            QCOMPARE(b.store.url(i), entries[i].second);
-        }
+        QCOMPARE(entriesOf(b.store), entries);
         QVERIFY(b.notices.log.isEmpty());
     }
 
@@ -131,18 +126,15 @@ private slots:
         QFETCH(int, outcome);
 
         Bench b;
-        b.store.append("kept", "kept.url");
-        b.store.append("also kept", "also.url");
-        for (int r : initResults)
-            b.phone.initResults << r;
-        for (int r : readResults)
-            b.phone.readResults << r;
+        const Entries kept{{"kept", "kept.url"}, {"also kept", "also.url"}};
+        fill(b.store, kept);
+        b.phone.initResults = initResults;
+        b.phone.readResults = readResults;
 
         QCOMPARE(int(b.download()), outcome);
         QCOMPARE(b.history, history);
         QCOMPARE(b.notices.log, notices);
-        QCOMPARE(b.store.NameList(), (QList<QByteArray>{"kept", "also kept"}));
-        QCOMPARE(b.store.UrlList(), (QList<QByteArray>{"kept.url", "also.url"}));
+        QCOMPARE(entriesOf(b.store), kept);
         QVERIFY(!b.phone.linkOpen);
     }
 
