@@ -43,6 +43,23 @@ Bookmarks bookmarksOf(const Pairs& pairs)
     return out;
 }
 
+// The text of the error `read` fails with, or "accepted" when it reads.
+template <typename Read> QString refusal(Read read)
+{
+    try {
+        read();
+    } catch (const CliError& e) {
+        return e.text();
+    }
+    return QStringLiteral("accepted");
+}
+
+// A row of a table of refusals: the content and what the error must say.
+void refusalRow(const char* name, const QByteArray& content, const QString& reason)
+{
+    QTest::newRow(name) << content << reason;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Pairs)
@@ -206,40 +223,31 @@ private slots:
     {
         QTest::addColumn<QByteArray>("html");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no doctype") << QByteArray("<html><A HREF=\"x\">x</A></html>")
-                                    << QStringLiteral("does not begin with <!DOCTYPE NETSCAPE-Bookmark-file-1>");
-        QTest::newRow("another doctype") << QByteArray("<!DOCTYPE html><A HREF=\"x\">x</A>")
-                                         << QStringLiteral("does not begin with <!DOCTYPE NETSCAPE-Bookmark-file-1>");
-        QTest::newRow("cut short inside a link") << Doctype + "\n<A HREF=\"http://a/\">a\n"
-                                                 << QStringLiteral("the <A> on line 3 is never closed");
+        const QString noDoctype = QStringLiteral("does not begin with <!DOCTYPE NETSCAPE-Bookmark-file-1>");
+        refusalRow("no doctype", "<html><A HREF=\"x\">x</A></html>", noDoctype);
+        refusalRow("another doctype", "<!DOCTYPE html><A HREF=\"x\">x</A>", noDoctype);
+        refusalRow("cut short inside a link", Doctype + "\n<A HREF=\"http://a/\">a\n", "the <A> on line 3 is never closed");
         const QString cutShort = QStringLiteral("it ends inside a tag, a comment or a title; is it cut short?");
-        QTest::newRow("cut short inside a tag") << Doctype + "<DT><A HREF=\"http://a/\"" << cutShort;
-        QTest::newRow("cut short inside a quote") << Doctype + "<A HREF=\"http://a/>a</A>" << cutShort;
-        QTest::newRow("cut short inside a comment") << Doctype + "<!-- <A HREF=\"http://a/\">a</A>" << cutShort;
-        QTest::newRow("cut short inside a title") << Doctype + "<TITLE>Bookmarks\n<DL>" << cutShort;
-        QTest::newRow("cut short in an end tag") << Doctype + "<A HREF=\"http://a/\">a</" << cutShort;
-        QTest::newRow("cut short inside a link longer than a piece")
-            << Doctype + "\n<DT><A HREF=\"x\">" + QByteArray("<b>x</b>").repeated(10000)
-            << QStringLiteral("the <A> on line 3 is never closed");
-        QTest::newRow("cut short inside a link after many pieces")
-            << Doctype + QByteArray("<DT><A HREF=\"http://a/\">a</A>\n").repeated(3000) + "<DT><A HREF=\"x\">x"
-            << QStringLiteral("the <A> on line 3002 is never closed");
-        QTest::newRow("not UTF-8") << Doctype + "\n\n<A HREF=\"x\">Po\xE8" "as\xED</A>"
-                                   << QStringLiteral("not valid UTF-8 (line 4)");
-        QTest::newRow("an overlong UTF-8 form") << Doctype + "<A HREF=\"x\">\xC0\xAF</A>" << QStringLiteral("UTF-8");
-        QTest::newRow("a UTF-8 surrogate") << Doctype + "<A HREF=\"x\">\xED\xA0\x80</A>" << QStringLiteral("UTF-8");
+        refusalRow("cut short inside a tag", Doctype + "<DT><A HREF=\"http://a/\"", cutShort);
+        refusalRow("cut short inside a quote", Doctype + "<A HREF=\"http://a/>a</A>", cutShort);
+        refusalRow("cut short inside a comment", Doctype + "<!-- <A HREF=\"http://a/\">a</A>", cutShort);
+        refusalRow("cut short inside a title", Doctype + "<TITLE>Bookmarks\n<DL>", cutShort);
+        refusalRow("cut short in an end tag", Doctype + "<A HREF=\"http://a/\">a</", cutShort);
+        refusalRow("cut short inside a link longer than a piece", Doctype + "\n<DT><A HREF=\"x\">" + QByteArray("<b>x</b>").repeated(10000),
+                   "the <A> on line 3 is never closed");
+        refusalRow("cut short inside a link after many pieces",
+                   Doctype + QByteArray("<DT><A HREF=\"http://a/\">a</A>\n").repeated(3000) + "<DT><A HREF=\"x\">x",
+                   "the <A> on line 3002 is never closed");
+        refusalRow("not UTF-8", Doctype + "\n\n<A HREF=\"x\">Po\xE8" "as\xED</A>", "not valid UTF-8 (line 4)");
+        refusalRow("an overlong UTF-8 form", Doctype + "<A HREF=\"x\">\xC0\xAF</A>", "UTF-8");
+        refusalRow("a UTF-8 surrogate", Doctype + "<A HREF=\"x\">\xED\xA0\x80</A>", "UTF-8");
     }
     void htmlRefusesMalformedFiles()
     {
         QFETCH(QByteArray, html);
         QFETCH(QString, reason);
-        try {
-            readHtml(html, QStringLiteral("bad.html"));
-            QFAIL("accepted");
-        } catch (const CliError& e) {
-            QVERIFY2(e.text().startsWith(QStringLiteral("bad.html: ")), qPrintable(e.text()));
-            QVERIFY2(e.text().contains(reason), qPrintable(e.text()));
-        }
+        const QString text = refusal([&] { readHtml(html, QStringLiteral("bad.html")); });
+        QVERIFY2(text.startsWith(QStringLiteral("bad.html: ")) && text.contains(reason), qPrintable(text));
     }
 
     // Inputs that took the hand-written reader minutes; each must now take
@@ -464,43 +472,32 @@ private slots:
     {
         QTest::addColumn<QByteArray>("vbm");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("empty") << QByteArray("\r\n") << QStringLiteral("no BEGIN:VBKM");
-        QTest::newRow("not ended") << QByteArray("BEGIN:VBKM\r\nURL:http://a/\r\n") << QStringLiteral("line 1: BEGIN:VBKM is never ended");
-        QTest::newRow("outside an object") << QByteArray("TITLE:x\r\n") << QStringLiteral("line 1: \"TITLE:x\" stands outside");
-        QTest::newRow("no URL") << QByteArray("BEGIN:VBKM\r\nTITLE:x\r\nEND:VBKM\r\n") << QStringLiteral("has no URL");
-        QTest::newRow("no colon") << QByteArray("BEGIN:VBKM\r\nrubbish\r\nEND:VBKM\r\n")
-                                  << QStringLiteral("line 2: \"rubbish\" has no \":\"");
-        QTest::newRow("nested object") << QByteArray("BEGIN:VBKM\r\nBEGIN:VBKM\r\n") << QStringLiteral("inside");
-        QTest::newRow("unknown charset") << QByteArray("BEGIN:VBKM\r\nURL;CHARSET=nonsense-7:x\r\nEND:VBKM\r\n")
-                                         << QStringLiteral("unknown CHARSET nonsense-7");
-        QTest::newRow("unknown encoding") << QByteArray("BEGIN:VBKM\r\nURL;ENCODING=UUE:x\r\nEND:VBKM\r\n")
-                                          << QStringLiteral("line 2: unknown ENCODING UUE");
-        QTest::newRow("broken BASE64") << QByteArray("BEGIN:VBKM\r\nURL;ENCODING=BASE64:a*b\r\nEND:VBKM\r\n")
-                                       << QStringLiteral("line 2: the URL is not valid BASE64");
-        QTest::newRow("not the charset it names") << QByteArray(
-            "BEGIN:VBKM\r\nURL:x\r\nTITLE;CHARSET=UTF-8:Po\xE8"
-            "as\r\nEND:VBKM\r\n") << QStringLiteral("line 3: the TITLE is not valid UTF-8");
-        QTest::newRow("envelope never ended") << QByteArray("BEGIN:VBKM\r\nURL:x\r\nBEGIN:ENV\r\nURL=x\r\n")
-                                              << QStringLiteral("line 3: BEGIN:ENV is never ended");
-        QTest::newRow("wrong END") << QByteArray("BEGIN:VBKM\r\nURL:x\r\nEND:VCARD\r\n")
-                                   << QStringLiteral("END:VCARD where END:VBKM belongs");
+        refusalRow("empty", "\r\n", "no BEGIN:VBKM");
+        refusalRow("not ended", "BEGIN:VBKM\r\nURL:http://a/\r\n", "line 1: BEGIN:VBKM is never ended");
+        refusalRow("outside an object", "TITLE:x\r\n", "line 1: \"TITLE:x\" stands outside");
+        refusalRow("no URL", "BEGIN:VBKM\r\nTITLE:x\r\nEND:VBKM\r\n", "has no URL");
+        refusalRow("no colon", "BEGIN:VBKM\r\nrubbish\r\nEND:VBKM\r\n", "line 2: \"rubbish\" has no \":\"");
+        refusalRow("nested object", "BEGIN:VBKM\r\nBEGIN:VBKM\r\n", "inside");
+        refusalRow("unknown charset", "BEGIN:VBKM\r\nURL;CHARSET=nonsense-7:x\r\nEND:VBKM\r\n", "unknown CHARSET nonsense-7");
+        refusalRow("unknown encoding", "BEGIN:VBKM\r\nURL;ENCODING=UUE:x\r\nEND:VBKM\r\n", "line 2: unknown ENCODING UUE");
+        refusalRow("broken BASE64", "BEGIN:VBKM\r\nURL;ENCODING=BASE64:a*b\r\nEND:VBKM\r\n", "line 2: the URL is not valid BASE64");
+        refusalRow("not the charset it names",
+                   "BEGIN:VBKM\r\nURL:x\r\nTITLE;CHARSET=UTF-8:Po\xE8"
+                   "as\r\nEND:VBKM\r\n",
+                   "line 3: the TITLE is not valid UTF-8");
+        refusalRow("envelope never ended", "BEGIN:VBKM\r\nURL:x\r\nBEGIN:ENV\r\nURL=x\r\n", "line 3: BEGIN:ENV is never ended");
+        refusalRow("wrong END", "BEGIN:VBKM\r\nURL:x\r\nEND:VCARD\r\n", "END:VCARD where END:VBKM belongs");
         // A quoted line is cut to 80 of its characters, and escaped: it is
         // printed on a terminal.
-        QTest::newRow("a long line quoted short")
-            << QByteArray("BEGIN:VBKM\r\n\x1b[31m" + QByteArray(300, 'x') + "\r\nEND:VBKM\r\n")
-            << QStringLiteral("line 2: \"\\x1b[31m") + QString(75, u'x') + QStringLiteral("...\" has no \":\"");
+        refusalRow("a long line quoted short", "BEGIN:VBKM\r\n\x1b[31m" + QByteArray(300, 'x') + "\r\nEND:VBKM\r\n",
+                   QStringLiteral("line 2: \"\\x1b[31m") + QString(75, u'x') + QStringLiteral("...\" has no \":\""));
     }
     void vbmRefusesMalformedFiles()
     {
         QFETCH(QByteArray, vbm);
         QFETCH(QString, reason);
-        try {
-            readVbm(vbm, QStringLiteral("bad.vbm"));
-            QFAIL("accepted");
-        } catch (const CliError& e) {
-            QVERIFY2(e.text().startsWith(QStringLiteral("bad.vbm: ")), qPrintable(e.text()));
-            QVERIFY2(e.text().contains(reason), qPrintable(e.text()));
-        }
+        const QString text = refusal([&] { readVbm(vbm, QStringLiteral("bad.vbm")); });
+        QVERIFY2(text.startsWith(QStringLiteral("bad.vbm: ")) && text.contains(reason), qPrintable(text));
     }
 
     void jsonReadsEntries_data()
@@ -532,46 +529,34 @@ private slots:
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("not JSON") << QByteArray("[{\"name\": ")
-                                  << QStringLiteral("not valid JSON: a value was expected at line 1, column 11 (offset 10)");
-        QTest::newRow("an object") << QByteArray("{\"name\": \"a\", \"url\": \"b\"}") << QStringLiteral("an array");
-        QTest::newRow("element not an object") << QByteArray("[\"a\"]") << QStringLiteral("element 1 is not an object");
-        QTest::newRow("url missing") << QByteArray("[{\"name\":\"a\",\"url\":\"b\"},{\"name\":\"c\"}]")
-                                     << QStringLiteral("element 2: \"url\" is missing");
-        QTest::newRow("name a number") << QByteArray("[{\"name\":1,\"url\":\"b\"}]")
-                                       << QStringLiteral("\"name\" is missing or not a string");
-        QTest::newRow("empty file") << QByteArray("  \n") << QStringLiteral("not valid JSON: the file is empty");
-        QTest::newRow("string never closed, where")
-            << QByteArray("[\n  {\"name\": \"a\", \"url\": \"b\n") << QStringLiteral("a control character");
-        QTest::newRow("string never closed at the end")
-            << QByteArray("[\n  {\"name\": \"a\", \"url\": \"b") << QStringLiteral("never closed at line 2, column 24");
-        QTest::newRow("missing comma") << QByteArray("[{\"name\":\"a\",\"url\":\"b\"}\n {\"name\":\"a\",\"url\":\"b\"}]")
-                                       << QStringLiteral("\",\" or \"]\" was expected at line 2, column 2 (offset 25)");
-        QTest::newRow("array never closed") << QByteArray("[{\"name\":\"a\",\"url\":\"b\"},")
-                                            << QStringLiteral("the array is never closed");
-        QTest::newRow("trailing text") << QByteArray("[] x") << QStringLiteral("something follows the array");
-        QTest::newRow("bad escape") << QByteArray("[{\"name\":\"\\x\",\"url\":\"b\"}]")
-                                    << QStringLiteral("\"\\x\" is no escape at line 1, column 11");
-        QTest::newRow("short \\u") << QByteArray("[{\"name\":\"\\u12\",\"url\":\"b\"}]") << QStringLiteral("four hex digits");
-        QTest::newRow("not UTF-8") << QByteArray(
-            "[{\"name\":\"Po\xE8"
-            "as\",\"url\":\"b\"}]") << QStringLiteral("a string is not valid UTF-8");
-        QTest::newRow("broken value of another key")
-            << QByteArray("[{\"name\":\"a\",\"url\":\"b\",\"tags\":[1,,2]}]") << QStringLiteral("a value was expected");
-        QTest::newRow("bad number") << QByteArray("[{\"n\":01,\"name\":\"a\",\"url\":\"b\"}]")
-                                    << QStringLiteral("\",\" or \"}\" was expected");
-        QTest::newRow("bad literal") << QByteArray("[{\"n\":nul,\"name\":\"a\",\"url\":\"b\"}]") << QStringLiteral("a value was expected");
+        refusalRow("not JSON", "[{\"name\": ", "not valid JSON: a value was expected at line 1, column 11 (offset 10)");
+        refusalRow("an object", "{\"name\": \"a\", \"url\": \"b\"}", "an array");
+        refusalRow("element not an object", "[\"a\"]", "element 1 is not an object");
+        refusalRow("url missing", "[{\"name\":\"a\",\"url\":\"b\"},{\"name\":\"c\"}]", "element 2: \"url\" is missing");
+        refusalRow("name a number", "[{\"name\":1,\"url\":\"b\"}]", "\"name\" is missing or not a string");
+        refusalRow("empty file", "  \n", "not valid JSON: the file is empty");
+        refusalRow("string never closed, where", "[\n  {\"name\": \"a\", \"url\": \"b\n", "a control character");
+        refusalRow("string never closed at the end", "[\n  {\"name\": \"a\", \"url\": \"b", "never closed at line 2, column 24");
+        refusalRow("missing comma", "[{\"name\":\"a\",\"url\":\"b\"}\n {\"name\":\"a\",\"url\":\"b\"}]",
+                   "\",\" or \"]\" was expected at line 2, column 2 (offset 25)");
+        refusalRow("array never closed", "[{\"name\":\"a\",\"url\":\"b\"},", "the array is never closed");
+        refusalRow("trailing text", "[] x", "something follows the array");
+        refusalRow("bad escape", "[{\"name\":\"\\x\",\"url\":\"b\"}]", "\"\\x\" is no escape at line 1, column 11");
+        refusalRow("short \\u", "[{\"name\":\"\\u12\",\"url\":\"b\"}]", "four hex digits");
+        refusalRow("not UTF-8",
+                   "[{\"name\":\"Po\xE8"
+                   "as\",\"url\":\"b\"}]",
+                   "a string is not valid UTF-8");
+        refusalRow("broken value of another key", "[{\"name\":\"a\",\"url\":\"b\",\"tags\":[1,,2]}]", "a value was expected");
+        refusalRow("bad number", "[{\"n\":01,\"name\":\"a\",\"url\":\"b\"}]", "\",\" or \"}\" was expected");
+        refusalRow("bad literal", "[{\"n\":nul,\"name\":\"a\",\"url\":\"b\"}]", "a value was expected");
     }
     void jsonRefusesWrongShapes()
     {
         QFETCH(QByteArray, json);
         QFETCH(QString, reason);
-        try {
-            readJson(json, QStringLiteral("bad.json"));
-            QFAIL("accepted");
-        } catch (const CliError& e) {
-            QVERIFY2(e.text().startsWith(QStringLiteral("bad.json: ")) && e.text().contains(reason), qPrintable(e.text()));
-        }
+        const QString text = refusal([&] { readJson(json, QStringLiteral("bad.json")); });
+        QVERIFY2(text.startsWith(QStringLiteral("bad.json: ")) && text.contains(reason), qPrintable(text));
     }
 
     void detectsTheFormat_data()

@@ -61,60 +61,49 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("text");
         auto row = [](const char* name, const QString& op, int code, const QString& text) { QTest::newRow(name) << op << code << text; };
-        row("init 0", "InitGBPMode", 0, initOk);
-        row("init -1", "InitGBPMode", -1, initBusy);
-        row("init -2", "InitGBPMode", -2, initNoDevice);
-        row("init -3", "InitGBPMode", -3, initNoAnswer);
-        row("init -4", "InitGBPMode", -4, "");
-        row("init 1", "InitGBPMode", 1, "");
-        row("init -5", "InitGBPMode", -5, "");
-        row("init min", "InitGBPMode", Min, "");
+        // One row for each code, named after the operation and the code.
+        auto rows = [](const char* prefix, const QString& op, const QString& text, std::initializer_list<std::int32_t> codes) {
+            for (std::int32_t code : codes) {
+                const QString number = code == Min ? "min" : code == Max ? "max" : QString::number(code);
+                QTest::newRow(qPrintable(prefix + (' ' + number))) << op << int(code) << text;
+            }
+        };
+        rows("init", "InitGBPMode", initOk, {0});
+        rows("init", "InitGBPMode", initBusy, {-1});
+        rows("init", "InitGBPMode", initNoDevice, {-2});
+        rows("init", "InitGBPMode", initNoAnswer, {-3});
+        rows("init", "InitGBPMode", "", {-4, 1, -5, Min});
 
-        row("end 0", "EndGBPMode", 0, endOk);
-        row("end -4", "EndGBPMode", -4, endNotOpen);
-        row("end -1", "EndGBPMode", -1, "");
-        row("end -5", "EndGBPMode", -5, "");
+        rows("end", "EndGBPMode", endOk, {0});
+        rows("end", "EndGBPMode", endNotOpen, {-4});
+        rows("end", "EndGBPMode", "", {-1, -5});
 
-        row("size 0", "GetNVMFileSize", 0, zeroLength);
-        row("size -4", "GetNVMFileSize", -4, notInitialized);
-        row("size -5", "GetNVMFileSize", -5, protocolError);
-        row("size -7", "GetNVMFileSize", -7, nullOutBuf);
-        row("size -6", "GetNVMFileSize", -6, sizeStatus);
-        row("size -1", "GetNVMFileSize", -1, sizeStatus);
-        row("size 2000", "GetNVMFileSize", 2000, sizeStatus);
-        row("size max", "GetNVMFileSize", Max, sizeStatus);
+        rows("size", "GetNVMFileSize", zeroLength, {0});
+        rows("size", "GetNVMFileSize", notInitialized, {-4});
+        rows("size", "GetNVMFileSize", protocolError, {-5});
+        rows("size", "GetNVMFileSize", nullOutBuf, {-7});
+        rows("size", "GetNVMFileSize", sizeStatus, {-6, -1, 2000, Max});
 
-        row("read 1", "ReadNVMFile", 1, "Real size of received NVM file: 1 byte(s).");
-        row("read 2000", "ReadNVMFile", 2000, "Real size of received NVM file: 2000 byte(s).");
-        row("read 22000", "ReadNVMFile", 22000, "Real size of received NVM file: 22000 byte(s).");
-        row("read 22001", "ReadNVMFile", 22001, readStatus);
-        row("read max", "ReadNVMFile", Max, readStatus);
-        row("read 0", "ReadNVMFile", 0, zeroLength);
-        row("read -1", "ReadNVMFile", -1, readStatus);
-        row("read -2", "ReadNVMFile", -2, readStatus);
-        row("read -3", "ReadNVMFile", -3, readStatus);
-        row("read -4", "ReadNVMFile", -4, notInitialized);
-        row("read -5", "ReadNVMFile", -5, protocolError);
-        row("read -6", "ReadNVMFile", -6, readStatus);
-        row("read -7", "ReadNVMFile", -7, nullOutBuf);
-        row("read -8", "ReadNVMFile", -8, readStatus);
-        row("read -261", "ReadNVMFile", -261, readStatus);
-        row("read min", "ReadNVMFile", Min, readStatus);
+        rows("read", "ReadNVMFile", "Real size of received NVM file: 1 byte(s).", {1});
+        rows("read", "ReadNVMFile", "Real size of received NVM file: 2000 byte(s).", {2000});
+        rows("read", "ReadNVMFile", "Real size of received NVM file: 22000 byte(s).", {22000});
+        rows("read", "ReadNVMFile", zeroLength, {0});
+        rows("read", "ReadNVMFile", notInitialized, {-4});
+        rows("read", "ReadNVMFile", protocolError, {-5});
+        rows("read", "ReadNVMFile", nullOutBuf, {-7});
+        rows("read", "ReadNVMFile", readStatus, {22001, Max, -1, -2, -3, -6, -8, -261, Min});
 
-        row("write 0", "WriteNVMFile", 0, writeOk);
-        row("write -4", "WriteNVMFile", -4, writeNotOpen);
-        row("write -5", "WriteNVMFile", -5, writeProtocol);
-        row("write -7", "WriteNVMFile", -7, nullInBuf);
-        row("write 1", "WriteNVMFile", 1, writeStatus);
-        row("write -1", "WriteNVMFile", -1, writeStatus);
-        row("write -265", "WriteNVMFile", -265, writeStatus);
+        rows("write", "WriteNVMFile", writeOk, {0});
+        rows("write", "WriteNVMFile", writeNotOpen, {-4});
+        rows("write", "WriteNVMFile", writeProtocol, {-5});
+        rows("write", "WriteNVMFile", nullInBuf, {-7});
+        rows("write", "WriteNVMFile", writeStatus, {1, -1, -265});
 
-        row("clear 0", "ClearNVMFile", 0, clearOk);
-        row("clear -4", "ClearNVMFile", -4, clearNotOpen);
-        row("clear -5", "ClearNVMFile", -5, clearProtocol);
-        row("clear -7", "ClearNVMFile", -7, nullInBuf);
-        row("clear 3", "ClearNVMFile", 3, clearStatus);
-        row("clear -257", "ClearNVMFile", -257, clearStatus);
+        rows("clear", "ClearNVMFile", clearOk, {0});
+        rows("clear", "ClearNVMFile", clearNotOpen, {-4});
+        rows("clear", "ClearNVMFile", clearProtocol, {-5});
+        rows("clear", "ClearNVMFile", nullInBuf, {-7});
+        rows("clear", "ClearNVMFile", clearStatus, {3, -257});
 
         // Names are compared exactly.
         row("lower-case init", "initgbpmode", 0, "");
