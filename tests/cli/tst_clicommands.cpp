@@ -879,14 +879,17 @@ private slots:
         const Run noSpace = run({"export", "@many.bin", "--format", "html", "-o", full});
         QCOMPARE(noSpace.status, 1);
         QCOMPARE(noSpace.err, QStringLiteral("linkwell-cli: %1: cannot be written: No space left on device\n").arg(full));
-
-        QVERIFY(QDir(mountPoint.path()).mkdir(QStringLiteral("locked")));
-        QFile::setPermissions(mountPoint.filePath(QStringLiteral("locked")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        QFile::remove(mountPoint.filePath(QStringLiteral("filler")));
+    }
+    void aWriteIntoALockedFolderNamesItsReason()
+    {
         if (::geteuid() == 0)
-            QSKIP("root may write into a read-only folder: the permission case is not run");
-        const QString locked = mountPoint.filePath(QStringLiteral("locked/out.bin"));
+            QSKIP("root may write into a read-only folder: the permission case is run as a user only");
+        QVERIFY(writeFile(path("in.json"), jsonOf(numbered(1))));
+        QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("locked")));
+        QVERIFY(QFile::setPermissions(path("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const QString locked = path("locked/out.bin");
         const Run denied = run({"build", "@in.json", "-o", locked});
+        QCOMPARE(denied.status, 1);
         QCOMPARE(denied.err, QStringLiteral("linkwell-cli: %1: cannot be written: Permission denied\n").arg(locked));
     }
 
