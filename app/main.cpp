@@ -5,10 +5,10 @@
 
 int main(int argc, char* argv[])
 {
+    linkwell::FontConfigPreload fonts;
     // The application title is not set as the display name, which some
     // platforms append to every window title; the message boxes take it from
     // linkwell::ApplicationTitle.
-    linkwell::FontConfigPreload fonts;
     QApplication app(argc, argv);
     fonts.wait();
     linkwell::ProgramWindows windows;
